@@ -47,7 +47,9 @@ void CFile::Open(const std::string& path, Access access) {
   m_fd = fd;
 }
 
-bool CFile::IsOpen() const noexcept { return m_fd >= 0; }
+bool CFile::IsOpen() const noexcept {
+  return m_fd >= 0;
+}
 
 std::size_t CFile::Read(void* buffer, std::size_t count) {
   const ssize_t n = Retry([&] { return ::read(m_fd, buffer, count); });
@@ -90,4 +92,6 @@ void CFile::Close() {
   if (::close(fd) != 0 && errno != EINTR) Fail(errno, false);
 }
 
-bool CFile::Remove(const std::string& path) noexcept { return ::unlink(path.c_str()) == 0; }
+bool CFile::Remove(const std::string& path) noexcept {
+  return ::unlink(path.c_str()) == 0;
+}

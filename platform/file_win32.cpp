@@ -16,13 +16,15 @@ void CFile::Open(const std::string& path, Access access) {
   m_path = path;
   const DWORD rights = access == Access::kReadWrite ? GENERIC_READ | GENERIC_WRITE : GENERIC_WRITE;
   // Share mode 0: nobody else may open the file while this one works on it.
-  HANDLE handle = ::CreateFileA(path.c_str(), rights, 0, nullptr, OPEN_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE handle =
+      ::CreateFileA(path.c_str(), rights, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) Fail(static_cast<int>(::GetLastError()), true);
   m_handle = handle;
 }
 
-bool CFile::IsOpen() const noexcept { return m_handle != nullptr; }
+bool CFile::IsOpen() const noexcept {
+  return m_handle != nullptr;
+}
 
 std::size_t CFile::Read(void* buffer, std::size_t count) {
   DWORD read = 0;
@@ -59,4 +61,6 @@ void CFile::Close() {
   if (!::CloseHandle(handle)) Fail(static_cast<int>(::GetLastError()), false);
 }
 
-bool CFile::Remove(const std::string& path) noexcept { return ::DeleteFileA(path.c_str()) != 0; }
+bool CFile::Remove(const std::string& path) noexcept {
+  return ::DeleteFileA(path.c_str()) != 0;
+}

@@ -142,4 +142,6 @@ void AccountStore::Append(const AccountRecord& record, bool savePassword) const 
   file.Close();
 }
 
-bool AccountStore::Erase() const { return CFile::Remove(m_path); }
+bool AccountStore::Erase() const {
+  return CFile::Remove(m_path);
+}

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/file_exception.h"
 #include "store/account_table.h"
 
 // Added to each byte of a saved password (modulo 256) in the file.

@@ -29,7 +29,8 @@ TEST(FileErrorTextTest, WordsEachCause) {
       {FileErrorCause::kTooManyOpenFiles, "/x/f",
        "/x/f could not be opened because there are too many open files."},
       {FileErrorCause::kAccessDenied, "/x/f", "Access to /x/f was denied."},
-      {FileErrorCause::kInvalidFile, "", "An invalid file handle was associated with an unnamed file."},
+      {FileErrorCause::kInvalidFile, "",
+       "An invalid file handle was associated with an unnamed file."},
       {FileErrorCause::kRemoveCurrentDir, "/x",
        "/x could not be removed because it is the current directory."},
       {FileErrorCause::kDirectoryFull, "/x/f",
@@ -38,9 +39,11 @@ TEST(FileErrorTextTest, WordsEachCause) {
       {FileErrorCause::kHardIO, "/x/f", "A hardware I/O error was reported while accessing /x/f."},
       {FileErrorCause::kSharingViolation, "/x/f",
        "A sharing violation occurred while accessing /x/f."},
-      {FileErrorCause::kLockViolation, "/x/f", "A locking violation occurred while accessing /x/f."},
+      {FileErrorCause::kLockViolation, "/x/f",
+       "A locking violation occurred while accessing /x/f."},
       {FileErrorCause::kDiskFull, "/x/f", "Disk full while accessing /x/f."},
-      {FileErrorCause::kEndOfFile, "", "An attempt was made to access an unnamed file past its end."},
+      {FileErrorCause::kEndOfFile, "",
+       "An attempt was made to access an unnamed file past its end."},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(FileErrorText(c.cause, c.name), c.text);
@@ -50,10 +53,14 @@ TEST(FileErrorTextTest, WordsEachCause) {
 
 TEST(FileErrorTextTest, MapsOsErrorsToCauses) {
   const std::pair<int, FileErrorCause> cases[] = {
-      {ENOENT, FileErrorCause::kFileNotFound},      {ENOTDIR, FileErrorCause::kBadPath},
-      {EMFILE, FileErrorCause::kTooManyOpenFiles},  {EACCES, FileErrorCause::kAccessDenied},
-      {EWOULDBLOCK, FileErrorCause::kSharingViolation}, {ENOSPC, FileErrorCause::kDiskFull},
-      {EIO, FileErrorCause::kHardIO},               {EXDEV, FileErrorCause::kGeneric},
+      {ENOENT, FileErrorCause::kFileNotFound},
+      {ENOTDIR, FileErrorCause::kBadPath},
+      {EMFILE, FileErrorCause::kTooManyOpenFiles},
+      {EACCES, FileErrorCause::kAccessDenied},
+      {EWOULDBLOCK, FileErrorCause::kSharingViolation},
+      {ENOSPC, FileErrorCause::kDiskFull},
+      {EIO, FileErrorCause::kHardIO},
+      {EXDEV, FileErrorCause::kGeneric},
   };
   for (const auto& [error, cause] : cases) {
     EXPECT_EQ(CFileException::CauseFromOsError(error), cause) << "errno " << error;

@@ -40,22 +40,34 @@ struct RoundTrip {
   const char* what;
   AccountRecord record;
   bool savePassword;
-  std::string stored;         // the exact line in the file
-  AccountRecord loaded;       // what the next start reads back
+  std::string stored;    // the exact line in the file
+  AccountRecord loaded;  // what the next start reads back
 };
 
 TEST_F(AccountStoreTest, AppendWritesTheLineAndLoadReadsItBack) {
   const RoundTrip cases[] = {
-      {"plain", {"Bob", "bob@example.org", "abc"}, true, "Bob,bob@example.org,klm\r\n",
+      {"plain",
+       {"Bob", "bob@example.org", "abc"},
+       true,
+       "Bob,bob@example.org,klm\r\n",
        {"Bob", "bob@example.org", "abc"}},
       {"password not saved", {"Bob", "b@x", "abc"}, false, "Bob,b@x,\r\n", {"Bob", "b@x", ""}},
       {"empty password", {"Bob", "b@x", ""}, true, "Bob,b@x,\r\n", {"Bob", "b@x", ""}},
-      {"top bytes stored as 0x00 to 0x09", {"N", "n@x", "\xF6z\xFF"}, true,
-       "N,n@x,\x00\x84\x09\r\n"s, {"N", "n@x", "\xF6z\xFF"}},
+      {"top bytes stored as 0x00 to 0x09",
+       {"N", "n@x", "\xF6z\xFF"},
+       true,
+       "N,n@x,\x00\x84\x09\r\n"s,
+       {"N", "n@x", "\xF6z\xFF"}},
       {"comma and quote", {"Q", "q@x", "a,b\"c"}, true, "Q,q@x,k6l,m\r\n", {"Q", "q@x", "a,b\"c"}},
-      {"byte stored as CR at the end", {"C", "c@x", "x\x03"}, true, "C,c@x,\x82\r\r\n",
+      {"byte stored as CR at the end",
+       {"C", "c@x", "x\x03"},
+       true,
+       "C,c@x,\x82\r\r\n",
        {"C", "c@x", "x\x03"}},
-      {"empty name listed under the e-mail", {"", "e@x", "p"}, true, ",e@x,z\r\n",
+      {"empty name listed under the e-mail",
+       {"", "e@x", "p"},
+       true,
+       ",e@x,z\r\n",
        {"e@x", "e@x", "p"}},
   };
   for (const auto& c : cases) {
@@ -104,12 +116,18 @@ TEST_F(AccountStoreTest, LoadReadsWhateverTheFileHolds) {
       {"lines without CR", "A,a@x,klm\nB,b@x,\n", {{"A", "a@x", "abc"}, {"B", "b@x", ""}}},
       {"no final line end", "A,a@x,klm", {{"A", "a@x", "abc"}}},
       {"blank lines skipped", "\r\n\nA,a@x,klm\r\n\r\n", {{"A", "a@x", "abc"}}},
-      {"line of 5000 bytes", longName + ",e@x,klm\r\nB,b@x,\r\n",
+      {"line of 5000 bytes",
+       longName + ",e@x,klm\r\nB,b@x,\r\n",
        {{longName, "e@x", "abc"}, {"B", "b@x", ""}}},
-      {"fields stay within their line", "lonely\r\nA,a@x\r\nB,b@x,klm\r\n",
+      {"fields stay within their line",
+       "lonely\r\nA,a@x\r\nB,b@x,klm\r\n",
        {{"lonely", "", ""}, {"A", "a@x", ""}, {"B", "b@x", "abc"}}},
       {"line with neither name nor e-mail", ",,klm\r\nA,a@x,\r\n", {{"A", "a@x", ""}}},
-      {"lone CR inside the password", "A,a@x,k\rm\r\n", {{"A", "a@x", "a\x03" "c"}}},
+      {"lone CR inside the password",
+       "A,a@x,k\rm\r\n",
+       {{"A", "a@x",
+         "a\x03"
+         "c"}}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

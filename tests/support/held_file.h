@@ -48,8 +48,8 @@ class HeldFile {
     if (m_child <= 0) return m_clean;
     ::close(m_release);
     int status = 0;
-    m_clean = ::waitpid(m_child, &status, 0) == m_child && WIFEXITED(status) &&
-              WEXITSTATUS(status) == 0;
+    m_clean =
+        ::waitpid(m_child, &status, 0) == m_child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
     m_child = 0;
     return m_clean;
   }
