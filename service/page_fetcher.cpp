@@ -1,0 +1,278 @@
+#include "service/page_fetcher.h"
+
+#include <curl/curl.h>
+
+#include <chrono>
+#include <iostream>
+#include <memory>
+#include <mutex>
+#include <string_view>
+
+namespace {
+
+// The agent the service has always seen from this client.
+constexpr const char* kUserAgent = "TEAR - MFC Sample App";
+constexpr std::size_t kMaxUrlPart = 2083;  // host and object each, as the service's clients allow
+constexpr std::size_t kPieceLimit = kPieceBufferSize - 2;  // body bytes one piece may consume
+constexpr std::size_t kMaxClientText = 1023;
+
+bool g_inTag = false;
+
+struct CurlFree {
+  void operator()(char* p) const { curl_free(p); }
+  void operator()(CURLU* u) const { curl_url_cleanup(u); }
+  void operator()(CURL* c) const { curl_easy_cleanup(c); }
+  void operator()(curl_slist* l) const { curl_slist_free_all(l); }
+};
+using CurlText = std::unique_ptr<char, CurlFree>;
+
+void InitCurlOnce() {
+  static const CURLcode result = curl_global_init(CURL_GLOBAL_DEFAULT);
+  if (result != CURLE_OK) {
+    throw HttpClientError(std::string("Could not start the HTTP client: ") +
+                          curl_easy_strerror(result));
+  }
+}
+
+// Where a URL leads: the server and the request target, or nothing when it is no http URL.
+struct Target {
+  std::string host;
+  long port = 80;
+  std::string object;  // path and query, exactly as sent
+};
+
+bool IsUnsafeInPath(unsigned char c) {
+  return c <= 0x20 || c >= 0x7F ||
+         std::string_view("\"<>\\^`{|}").find(static_cast<char>(c)) != std::string_view::npos;
+}
+
+// Splits `url` into server and target. Only the part before the query is normalised (dot
+// segments resolved, unsafe bytes percent-encoded); the query goes on exactly as built.
+bool ParseTarget(const std::string& url, Target& target) {
+  const auto queryAt = url.find('?');
+  const std::string beforeQuery = url.substr(0, queryAt);
+  const std::string query = queryAt == std::string::npos ? std::string() : url.substr(queryAt);
+
+  std::unique_ptr<CURLU, CurlFree> parsed(curl_url());
+  if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, beforeQuery.c_str(),
+                              CURLU_URLENCODE | CURLU_NON_SUPPORT_SCHEME) != CURLUE_OK) {
+    return false;
+  }
+  char* raw = nullptr;
+  const auto part = [&](CURLUPart which, unsigned flags) -> std::string {
+    raw = nullptr;
+    if (curl_url_get(parsed.get(), which, &raw, flags) != CURLUE_OK || raw == nullptr) return {};
+    return CurlText(raw).get();
+  };
+  if (part(CURLUPART_SCHEME, 0) != "http") return false;
+  target.host = part(CURLUPART_HOST, 0);
+  const std::string port = part(CURLUPART_PORT, CURLU_DEFAULT_PORT);
+  target.port = port.empty() ? 80 : std::stol(port);
+
+  // The parser encodes spaces and bytes above 127 but leaves a few characters that may not
+  // stand raw in a request line.
+  std::string path;
+  for (const unsigned char c : part(CURLUPART_PATH, 0)) {
+    if (IsUnsafeInPath(c)) {
+      static constexpr char kHex[] = "0123456789ABCDEF";
+      path += '%';
+      path += kHex[c >> 4];
+      path += kHex[c & 0xF];
+    } else {
+      path += static_cast<char>(c);
+    }
+  }
+  target.object = path.empty() ? "/" + query : path + query;
+  return !target.host.empty() && target.host.size() <= kMaxUrlPart &&
+         target.object.size() <= kMaxUrlPart;
+}
+
+// Cuts the body into pieces the way the reader always has: at most kPieceLimit bytes consumed
+// per piece, CRs consumed but not stored, an LF stored and ending the piece. Each piece is
+// filtered and appended up to its first NUL.
+class PieceReader {
+ public:
+  PieceReader(char (&piece)[kPieceBufferSize], std::string& text) : m_piece(piece), m_text(text) {}
+
+  void Feed(std::string_view bytes) {
+    for (const char c : bytes) {
+      ++m_consumed;
+      if (c != '\r') m_piece[m_stored++] = c;
+      if (c == '\n' || m_consumed == kPieceLimit) Emit();
+    }
+  }
+  // The body is exhausted: a piece with stored bytes still counts.
+  void Finish() {
+    if (m_stored > 0) Emit();
+  }
+
+ private:
+  void Emit() {
+    m_piece[m_stored] = '\0';
+    RemoveMarkup(m_piece);
+    m_text += m_piece;
+    m_stored = 0;
+    m_consumed = 0;
+  }
+
+  char* m_piece;
+  std::string& m_text;
+  std::size_t m_stored = 0;
+  std::size_t m_consumed = 0;
+};
+
+// What one transfer gathers while it runs.
+struct Transfer {
+  CURL* curl = nullptr;
+  PieceReader* reader = nullptr;
+  std::size_t maxBody = 0;
+  std::size_t received = 0;
+  long refusedStatus = 0;  // a non-2xx status that stopped the transfer
+  bool tooLarge = false;
+  std::chrono::milliseconds idleLimit{0};
+  std::chrono::steady_clock::time_point lastActivity = std::chrono::steady_clock::now();
+  curl_off_t lastBytes = -1;
+  bool wentQuiet = false;
+};
+
+// Fails the transfer once no byte has moved for the idle limit. The client's own low-speed
+// check averages over several seconds, which makes it both late and coarse.
+int OnProgress(void* context, curl_off_t, curl_off_t downloaded, curl_off_t, curl_off_t uploaded) {
+  auto& transfer = *static_cast<Transfer*>(context);
+  const auto now = std::chrono::steady_clock::now();
+  if (downloaded + uploaded != transfer.lastBytes) {
+    transfer.lastBytes = downloaded + uploaded;
+    transfer.lastActivity = now;
+  } else if (now - transfer.lastActivity >= transfer.idleLimit) {
+    transfer.wentQuiet = true;
+    return 1;
+  }
+  return 0;
+}
+
+size_t OnBody(char* data, size_t size, size_t count, void* context) {
+  auto& transfer = *static_cast<Transfer*>(context);
+  const size_t n = size * count;
+  if (transfer.received == 0) {
+    long status = 0;
+    curl_easy_getinfo(transfer.curl, CURLINFO_RESPONSE_CODE, &status);
+    // No reason to read an error page we are not going to use.
+    if (status < 200 || status > 299) {
+      transfer.refusedStatus = status;
+      return 0;  // anything but n stops the transfer
+    }
+  }
+  transfer.received += n;
+  if (transfer.received > transfer.maxBody) {
+    transfer.tooLarge = true;
+    return 0;  // anything but n stops the transfer
+  }
+  transfer.reader->Feed(std::string_view(data, n));
+  return n;
+}
+
+Page Failed(int status, long code, std::string_view text) {
+  std::cerr << "Error: (" << code << ") " << text.substr(0, kMaxClientText) << '\n' << std::flush;
+  return Page{"Error", true, status};
+}
+
+}  // namespace
+
+void RemoveMarkup(char* text) {
+  char* out = text;
+  for (const char* in = text; *in != '\0'; ++in) {
+    if (!g_inTag) {
+      if (*in == '<') {
+        g_inTag = true;
+      } else {
+        *out++ = *in;
+      }
+    } else if (*in == '>') {
+      g_inTag = false;
+    }
+  }
+  *out = '\0';
+}
+
+void ResetMarkupState() {
+  g_inTag = false;
+}
+
+Page FetchPage(std::string url, char (&piece)[kPieceBufferSize]) {
+  return FetchPage(std::move(url), piece, FetchLimits{});
+}
+
+Page FetchPage(std::string url, char (&piece)[kPieceBufferSize], const FetchLimits& limits) {
+  InitCurlOnce();
+  std::unique_ptr<CURL, CurlFree> curl(curl_easy_init());
+  if (!curl) throw HttpClientError("Could not create an HTTP client.");
+
+  Target target;
+  if (!ParseTarget(url, target)) {
+    std::cerr << "Error: can only use URLs beginning with http://\n" << std::flush;
+    return Page{"Error", true, 0};
+  }
+
+  ResetMarkupState();
+  std::string text;
+  PieceReader reader(piece, text);
+  Transfer transfer{curl.get(), &reader, limits.maxBodyBytes};
+  transfer.idleLimit = limits.idleTimeout;
+  char errorText[CURL_ERROR_SIZE] = {};
+
+  std::unique_ptr<curl_slist, CurlFree> headers(curl_slist_append(nullptr, "Accept: text/*"));
+  if (!headers) throw HttpClientError("Could not create an HTTP client.");
+  // The server is reached by host and port; the request line carries the target as built.
+  const std::string serverUrl = "http://" + target.host + ":" + std::to_string(target.port) + "/";
+  CURL* c = curl.get();
+  const CURLcode setup[] = {
+      curl_easy_setopt(c, CURLOPT_URL, serverUrl.c_str()),
+      curl_easy_setopt(c, CURLOPT_REQUEST_TARGET, target.object.c_str()),
+      curl_easy_setopt(c, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0)),
+      curl_easy_setopt(c, CURLOPT_USERAGENT, kUserAgent),
+      curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers.get()),
+      curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 0L),
+      curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http"),
+      curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L),
+      curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS,
+                       static_cast<long>(limits.connectTimeout.count())),
+      curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L),
+      curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &OnProgress),
+      curl_easy_setopt(c, CURLOPT_XFERINFODATA, &transfer),
+      curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errorText),
+      curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &OnBody),
+      curl_easy_setopt(c, CURLOPT_WRITEDATA, &transfer),
+  };
+  for (const CURLcode result : setup) {
+    if (result != CURLE_OK) {
+      throw HttpClientError(std::string("Could not set up the HTTP client: ") +
+                            curl_easy_strerror(result));
+    }
+  }
+
+  const CURLcode result = curl_easy_perform(c);
+  long status = 0;
+  curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
+  if (transfer.refusedStatus != 0) {
+    return Failed(static_cast<int>(status), transfer.refusedStatus,
+                  "The server answered with HTTP status " + std::to_string(status) + ".");
+  }
+  if (transfer.tooLarge) {
+    return Failed(static_cast<int>(status), result,
+                  "The reply is larger than " + std::to_string(limits.maxBodyBytes) + " bytes.");
+  }
+  if (transfer.wentQuiet) {
+    return Failed(static_cast<int>(status), CURLE_OPERATION_TIMEDOUT,
+                  "No data arrived for " + std::to_string(limits.idleTimeout.count()) + " ms.");
+  }
+  if (result != CURLE_OK) {
+    return Failed(static_cast<int>(status), result,
+                  errorText[0] != '\0' ? errorText : curl_easy_strerror(result));
+  }
+  if (status < 200 || status > 299) {  // an error reply without a body
+    return Failed(static_cast<int>(status), status,
+                  "The server answered with HTTP status " + std::to_string(status) + ".");
+  }
+  reader.Finish();
+  return Page{std::move(text), false, static_cast<int>(status)};
+}
