@@ -34,57 +34,59 @@ void InitCurlOnce() {
   }
 }
 
-// Where a URL leads: the server and the request target, or nothing when it is no http URL.
-struct Target {
-  std::string host;
-  long port = 80;
-  std::string object;  // path and query, exactly as sent
-};
-
 bool IsUnsafeInPath(unsigned char c) {
   return c <= 0x20 || c >= 0x7F ||
          std::string_view("\"<>\\^`{|}").find(static_cast<char>(c)) != std::string_view::npos;
 }
 
-// Splits `url` into server and target. Only the part before the query is normalised (dot
-// segments resolved, unsafe bytes percent-encoded); the query goes on exactly as built.
-bool ParseTarget(const std::string& url, Target& target) {
+using ParsedUrl = std::unique_ptr<CURLU, CurlFree>;
+
+// Reads an http URL for the client, or gives nothing when it is no usable http URL. Only the
+// part before the query is normalised (dot segments resolved, unsafe bytes percent-encoded);
+// the query goes on exactly as built, to the server and to a proxy alike.
+ParsedUrl ParseHttpUrl(const std::string& url) {
   const auto queryAt = url.find('?');
   const std::string beforeQuery = url.substr(0, queryAt);
-  const std::string query = queryAt == std::string::npos ? std::string() : url.substr(queryAt);
 
-  std::unique_ptr<CURLU, CurlFree> parsed(curl_url());
+  ParsedUrl parsed(curl_url());
   if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, beforeQuery.c_str(),
                               CURLU_URLENCODE | CURLU_NON_SUPPORT_SCHEME) != CURLUE_OK) {
-    return false;
+    return nullptr;
   }
-  char* raw = nullptr;
-  const auto part = [&](CURLUPart which, unsigned flags) -> std::string {
-    raw = nullptr;
-    if (curl_url_get(parsed.get(), which, &raw, flags) != CURLUE_OK || raw == nullptr) return {};
+  const auto part = [&](CURLUPart which) -> std::string {
+    char* raw = nullptr;
+    if (curl_url_get(parsed.get(), which, &raw, 0) != CURLUE_OK || raw == nullptr) return {};
     return CurlText(raw).get();
   };
-  if (part(CURLUPART_SCHEME, 0) != "http") return false;
-  target.host = part(CURLUPART_HOST, 0);
-  const std::string port = part(CURLUPART_PORT, CURLU_DEFAULT_PORT);
-  target.port = port.empty() ? 80 : std::stol(port);
+  const std::string host = part(CURLUPART_HOST);
+  if (part(CURLUPART_SCHEME) != "http" || host.empty() || host.size() > kMaxUrlPart) {
+    return nullptr;
+  }
 
   // The parser encodes spaces and bytes above 127 but leaves a few characters that may not
   // stand raw in a request line.
-  std::string path;
-  for (const unsigned char c : part(CURLUPART_PATH, 0)) {
+  std::string object;
+  for (const unsigned char c : part(CURLUPART_PATH)) {
     if (IsUnsafeInPath(c)) {
       static constexpr char kHex[] = "0123456789ABCDEF";
-      path += '%';
-      path += kHex[c >> 4];
-      path += kHex[c & 0xF];
+      object += '%';
+      object += kHex[c >> 4];
+      object += kHex[c & 0xF];
     } else {
-      path += static_cast<char>(c);
+      object += static_cast<char>(c);
     }
   }
-  target.object = path.empty() ? "/" + query : path + query;
-  return !target.host.empty() && target.host.size() <= kMaxUrlPart &&
-         target.object.size() <= kMaxUrlPart;
+  if (object.empty()) object = "/";
+  if (curl_url_set(parsed.get(), CURLUPART_PATH, object.c_str(), 0) != CURLUE_OK) return nullptr;
+  if (queryAt != std::string::npos) {
+    const std::string query = url.substr(queryAt + 1);
+    if (curl_url_set(parsed.get(), CURLUPART_QUERY, query.c_str(), 0) != CURLUE_OK) {
+      return nullptr;
+    }
+    object += "?" + query;
+  }
+  if (object.size() > kMaxUrlPart) return nullptr;
+  return parsed;
 }
 
 // Cuts the body into pieces the way the reader always has: at most kPieceLimit bytes consumed
@@ -207,8 +209,8 @@ Page FetchPage(std::string url, char (&piece)[kPieceBufferSize], const FetchLimi
   std::unique_ptr<CURL, CurlFree> curl(curl_easy_init());
   if (!curl) throw HttpClientError("Could not create an HTTP client.");
 
-  Target target;
-  if (!ParseTarget(url, target)) {
+  const ParsedUrl target = ParseHttpUrl(url);
+  if (!target) {
     std::cerr << "Error: can only use URLs beginning with http://\n" << std::flush;
     return Page{"Error", true, 0};
   }
@@ -222,12 +224,10 @@ Page FetchPage(std::string url, char (&piece)[kPieceBufferSize], const FetchLimi
 
   std::unique_ptr<curl_slist, CurlFree> headers(curl_slist_append(nullptr, "Accept: text/*"));
   if (!headers) throw HttpClientError("Could not create an HTTP client.");
-  // The server is reached by host and port; the request line carries the target as built.
-  const std::string serverUrl = "http://" + target.host + ":" + std::to_string(target.port) + "/";
   CURL* c = curl.get();
   const CURLcode setup[] = {
-      curl_easy_setopt(c, CURLOPT_URL, serverUrl.c_str()),
-      curl_easy_setopt(c, CURLOPT_REQUEST_TARGET, target.object.c_str()),
+      // A parsed URL goes out as it stands: the client does not read the query again.
+      curl_easy_setopt(c, CURLOPT_CURLU, target.get()),
       curl_easy_setopt(c, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0)),
       curl_easy_setopt(c, CURLOPT_USERAGENT, kUserAgent),
       curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers.get()),

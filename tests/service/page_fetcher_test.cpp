@@ -31,7 +31,8 @@ class PageFetcherTest : public testing::Test {
  protected:
   PageFetcherTest() {
     // Loopback requests must not be sent to a proxy the environment may name.
-    for (const char* name : {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY"}) {
+    for (const char* name :
+         {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY", "no_proxy", "NO_PROXY"}) {
       ::unsetenv(name);
     }
   }
@@ -72,10 +73,23 @@ TEST_F(PageFetcherTest, SendsOneHttp10GetWithTheTargetAsBuilt) {
 
 TEST_F(PageFetcherTest, NormalisesThePathButNotTheQuery) {
   m_server.AnswerWith(200, "ok");
-  Fetch(m_server.Url("/a/./b/../c d/x?q=a b/../%zz"));
+  Fetch(m_server.Url("/a/./b/../c d/x?q=a b/../%zz#f "));
   ASSERT_EQ(m_server.Requests().size(), 1u);
   const std::string request = m_server.Requests()[0];
-  EXPECT_EQ(request.substr(0, request.find("\r\n")), "GET /a/c%20d/x?q=a b/../%zz HTTP/1.0");
+  EXPECT_EQ(request.substr(0, request.find("\r\n")), "GET /a/c%20d/x?q=a b/../%zz#f  HTTP/1.0");
+}
+
+TEST_F(PageFetcherTest, GoesThroughTheProxyTheEnvironmentNames) {
+  ::setenv("http_proxy", m_server.Url("").c_str(), 1);
+  m_server.AnswerWith(200, "via proxy");
+  const Page page = Fetch(MakeViewLogUrl("a@b.c", "p w"));
+  ::unsetenv("http_proxy");
+  EXPECT_EQ(page.text, "via proxy");
+  ASSERT_EQ(m_server.Requests().size(), 1u);
+  const std::string request = m_server.Requests()[0];
+  EXPECT_EQ(request.substr(0, request.find("\r\n")),
+            "GET http://"s + ServiceHost + "/vexmora/validate.jsp?username=a%40b.c&password=p%20w" +
+                " HTTP/1.0");
 }
 
 struct BodyCase {
