@@ -1,9 +1,12 @@
 #include "platform/file.h"
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -157,6 +160,34 @@ TEST(FileTest, WriteOnFullDiskIsDiskFullAndNamed) {
   } catch (const CFileException& e) {
     EXPECT_EQ(e.Message(), "Disk full while accessing /dev/full.");
   }
+}
+
+TEST(FileTest, ShortWriteIsDiskFullAndLeavesNoPartialRecord) {
+  TempDir dir;
+  const std::string path = dir.File("f");
+  WriteBytes(path, "12345");
+  // In a child, so the file size limit stays there: the write stores 5 of 20 bytes.
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{10, 10};
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(2);
+    CFile file;
+    file.Open(path, CFile::Access::kWriteOnly);
+    file.Seek(0, CFile::SeekFrom::kEnd);
+    try {
+      file.Write("abcdefghijklmnopqrst", 20);
+    } catch (const CFileException& e) {
+      ::_exit(e.Cause() == FileErrorCause::kDiskFull && e.FileName() == path ? 0 : 3);
+    }
+    ::_exit(4);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "2: no limit, 3: wrong error, 4: no error";
+  EXPECT_EQ(ReadBytes(path), "12345");
 }
 
 TEST(FileTest, BadSeekIsUnnamed) {
