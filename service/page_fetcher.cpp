@@ -173,9 +173,10 @@ size_t OnBody(char* data, size_t size, size_t count, void* context) {
   return n;
 }
 
-Page Failed(int status, long code, std::string_view text) {
-  std::cerr << "Error: (" << code << ") " << text.substr(0, kMaxClientText) << '\n' << std::flush;
-  return Page{"Error", true, status};
+Page Failed(long status, long code, std::string_view text) {
+  text = text.substr(0, kMaxClientText);
+  std::cerr << "Error: (" << code << ") " << text << '\n' << std::flush;
+  return Page{"Error", true, static_cast<int>(status), std::string(text)};
 }
 
 }  // namespace
@@ -212,7 +213,7 @@ Page FetchPage(std::string url, char (&piece)[kPieceBufferSize], const FetchLimi
   const ParsedUrl target = ParseHttpUrl(url);
   if (!target) {
     std::cerr << "Error: can only use URLs beginning with http://\n" << std::flush;
-    return Page{"Error", true, 0};
+    return Page{"Error", true, 0, "The address is not an http:// URL."};
   }
 
   ResetMarkupState();
@@ -253,26 +254,22 @@ Page FetchPage(std::string url, char (&piece)[kPieceBufferSize], const FetchLimi
   const CURLcode result = curl_easy_perform(c);
   long status = 0;
   curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
-  if (transfer.refusedStatus != 0) {
-    return Failed(static_cast<int>(status), transfer.refusedStatus,
-                  "The server answered with HTTP status " + std::to_string(status) + ".");
-  }
+  const bool statusRefused = transfer.refusedStatus != 0 || status < 200 || status > 299;
   if (transfer.tooLarge) {
-    return Failed(static_cast<int>(status), result,
+    return Failed(status, result,
                   "The reply is larger than " + std::to_string(limits.maxBodyBytes) + " bytes.");
   }
   if (transfer.wentQuiet) {
-    return Failed(static_cast<int>(status), CURLE_OPERATION_TIMEDOUT,
+    return Failed(status, CURLE_OPERATION_TIMEDOUT,
                   "No data arrived for " + std::to_string(limits.idleTimeout.count()) + " ms.");
   }
-  if (result != CURLE_OK) {
-    return Failed(static_cast<int>(status), result,
-                  errorText[0] != '\0' ? errorText : curl_easy_strerror(result));
+  if (result != CURLE_OK && transfer.refusedStatus == 0) {
+    return Failed(status, result, errorText[0] != '\0' ? errorText : curl_easy_strerror(result));
   }
-  if (status < 200 || status > 299) {  // an error reply without a body
-    return Failed(static_cast<int>(status), status,
+  if (statusRefused) {
+    return Failed(status, status,
                   "The server answered with HTTP status " + std::to_string(status) + ".");
   }
   reader.Finish();
-  return Page{std::move(text), false, static_cast<int>(status)};
+  return Page{std::move(text), false, static_cast<int>(status), {}};
 }

@@ -12,6 +12,7 @@ struct Page {
   std::string text;     // body without CRs and markup, or "Error"
   bool failed = false;  // the request failed: text is "Error"
   int status = 0;       // HTTP status, 0 when no reply arrived
+  std::string reason;   // why the request failed, in the client's words; empty on success
 };
 
 // How long a fetch may wait and how much it takes. The defaults are what the program uses;

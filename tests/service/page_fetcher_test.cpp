@@ -67,6 +67,7 @@ TEST_F(PageFetcherTest, SendsOneHttp10GetWithTheTargetAsBuilt) {
   EXPECT_FALSE(page.failed);
   EXPECT_EQ(page.status, 200);
   EXPECT_EQ(page.text, "\nx7k2\n\n");
+  EXPECT_EQ(page.reason, "");
   EXPECT_EQ(AddressFromReply(page.text), "x7k2@"s + MailDomain);
   EXPECT_EQ(m_stderr, "");
 }
@@ -167,6 +168,8 @@ TEST_F(PageFetcherTest, FailuresGiveErrorAndADiagnosticLine) {
     EXPECT_EQ(result.status, c.status);
     EXPECT_EQ(m_stderr.substr(0, c.diagnostic.size()), c.diagnostic) << m_stderr;
     EXPECT_EQ(m_stderr.back(), '\n');
+    EXPECT_FALSE(result.reason.empty());
+    EXPECT_EQ(m_stderr.substr(m_stderr.find(") ") + 2), result.reason + "\n");
   }
   EXPECT_EQ(m_server.Requests().size(), std::size(cases));  // the 302 led nowhere else
 }
