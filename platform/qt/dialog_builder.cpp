@@ -96,8 +96,9 @@ QWidget* CreateControl(QWidget& window, const ControlTemplate& control) {
     case ControlKind::kPushButton:
     case ControlKind::kDefaultPushButton: {
       auto* button = new QPushButton(text, &window);
-      button->setDefault(control.kind == ControlKind::kDefaultPushButton);
-      button->setAutoDefault(true);
+      const bool isDefault = control.kind == ControlKind::kDefaultPushButton;
+      button->setDefault(isDefault);
+      button->setProperty(kTemplateDefaultProperty, isDefault);
       button->setFocusPolicy(FocusFor(control));
       return button;
     }
@@ -333,6 +334,15 @@ std::vector<BuiltControl> BuildDialog(QWidget& window, const DialogTemplate& dia
       if (focusWatcher != nullptr) widget->installEventFilter(focusWatcher);
     }
     built.push_back({&control, widget});
+  }
+  // A focused push button acts as the default one, as long as the template has a default at
+  // all; otherwise the toolkit would crown the first button and Enter would press it.
+  const bool hasDefault = std::any_of(
+      dialogTemplate.controls.begin(), dialogTemplate.controls.end(),
+      [](const ControlTemplate& c) { return c.kind == ControlKind::kDefaultPushButton; });
+  for (const BuiltControl& control : built) {
+    if (auto* button = qobject_cast<QPushButton*>(control.widget))
+      button->setAutoDefault(hasDefault);
   }
   return built;
 }

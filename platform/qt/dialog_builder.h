@@ -14,6 +14,9 @@ class QAbstractButton;
 class QObject;
 class QWidget;
 
+// Marks the push button the template makes the default one.
+inline constexpr char kTemplateDefaultProperty[] = "templateDefault";
+
 // The font a template asks for, or the desktop's sans-serif at the same size.
 QFont DialogFontFor(const DialogFont& font);
 DialogBaseUnits BaseUnitsOf(const QFont& font);

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "platform/dialog.h"
+#include "platform/qt/dialog_builder.h"
 
 DialogWindow::DialogWindow(QWidget* owner, Callbacks callbacks)
     : QDialog(owner), m_callbacks(std::move(callbacks)) {
@@ -42,7 +43,7 @@ void DialogWindow::keyPressEvent(QKeyEvent* event) {
       return;
     }
     for (QPushButton* button : findChildren<QPushButton*>()) {
-      if (button->isDefault()) {
+      if (button->property(kTemplateDefaultProperty).toBool()) {
         if (button->isEnabled()) button->click();
         return;
       }
