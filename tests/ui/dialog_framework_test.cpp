@@ -84,8 +84,11 @@ class ProbeDlg : public CDialog {
 
   using CDialog::OnSysCommand;
 
+  bool m_exchangeRunsOutOfMemory = false;
+
  protected:
   void DoDataExchange(DataExchange& dx) override {
+    if (m_exchangeRunsOutOfMemory) throw std::bad_alloc();
     ExchangeText(dx, kLimited, m_limited, 5);
     ExchangeText(dx, kFree, m_free);
     ExchangeSelectedText(dx, kList, m_listText);
@@ -325,6 +328,29 @@ TEST_F(DialogFrameworkTest, AFailureLeavingAHandlerIsReportedAndTheDialogGoesOn)
     EXPECT_EQ(report.Text(), "Access to /home/u/.config/x was denied.");
     EXPECT_EQ(report.Caption(), ProgramName());
     EXPECT_TRUE(box.isVisible());
+  });
+}
+
+TEST_F(DialogFrameworkTest, AFailureInsideTheExchangeIsReportedAndTheExchangeFails) {
+  RunProbe([&](QWidget&) {
+    m_probe.m_exchangeRunsOutOfMemory = true;
+    auto report = ModalAnswerer::Button(IDOK, [](QWidget& messageBox) {
+      EXPECT_EQ(static_cast<QMessageBox&>(messageBox).icon(), QMessageBox::Warning);
+    });
+    EXPECT_FALSE(m_probe.UpdateData(true));
+    EXPECT_EQ(report.Text(), "Out of memory.");
+    m_probe.m_exchangeRunsOutOfMemory = false;
+  });
+}
+
+TEST_F(DialogFrameworkTest, AnEditReportsTheFocusItReceives) {
+  RunProbe([&](QWidget& box) {
+    box.activateWindow();
+    m_probe.m_log.clear();
+    m_probe.GetDlgItem(kFree)->SetFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(m_probe.m_log, (std::vector<Logged>{{Notify::kSetFocus, kFree}}));
+    EXPECT_TRUE(m_probe.GetDlgItem(kFree)->HasFocus());
   });
 }
 
