@@ -1,0 +1,262 @@
+#include "platform/dialog.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMenu>
+#include <QWidget>
+#include <utility>
+
+#include "platform/error_report.h"
+#include "platform/qt/dialog_builder.h"
+#include "platform/qt/dialog_impl.h"
+#include "platform/qt/text.h"
+#include "platform/resource_table.h"
+
+namespace {
+
+// Ignores notifications for as long as it lives.
+class ExchangeScope {
+ public:
+  explicit ExchangeScope(CDialog::Impl& impl) : m_impl(impl) { ++m_impl.exchangeDepth; }
+  ~ExchangeScope() { --m_impl.exchangeDepth; }
+  ExchangeScope(const ExchangeScope&) = delete;
+  ExchangeScope& operator=(const ExchangeScope&) = delete;
+
+ private:
+  CDialog::Impl& m_impl;
+};
+
+std::unique_ptr<CWnd> HandleFor(const ControlTemplate& control) {
+  switch (control.kind) {
+    case ControlKind::kEdit:
+      return std::make_unique<CEdit>();
+    case ControlKind::kPushButton:
+    case ControlKind::kDefaultPushButton:
+    case ControlKind::kCheckBox:
+    case ControlKind::kRadioButton:
+      return std::make_unique<CButton>();
+    case ControlKind::kDropDownList:
+      return std::make_unique<CComboBox>();
+    case ControlKind::kLabel:
+    case ControlKind::kPicture:
+      break;
+  }
+  return std::make_unique<CWnd>();
+}
+
+}  // namespace
+
+void SystemMenu::AppendSeparator() {
+  m_items.push_back({true, 0, {}});
+}
+
+void SystemMenu::AppendItem(unsigned commandId, const std::string& text) {
+  m_items.push_back({false, commandId, text});
+}
+
+int SystemMenu::ItemCount() const {
+  return static_cast<int>(m_items.size());
+}
+
+ProgramIcon LoadIcon(int id) {
+  return FindIcon(id) != nullptr ? ProgramIcon{id} : ProgramIcon{};
+}
+
+CDialog::CDialog(int templateId, CDialog* owner) : m_impl(std::make_unique<Impl>()) {
+  m_impl->dialogTemplate = FindDialogTemplate(templateId);
+  m_impl->owner = owner;
+}
+
+CDialog::CDialog(const DialogTemplate& dialogTemplate, CDialog* owner)
+    : m_impl(std::make_unique<Impl>()) {
+  m_impl->dialogTemplate = &dialogTemplate;
+  m_impl->owner = owner;
+}
+
+CDialog::~CDialog() = default;
+
+const DialogTemplate* CDialog::Template() const {
+  return m_impl->dialogTemplate;
+}
+
+bool CDialog::IsOpen() const {
+  return m_impl->window != nullptr;
+}
+
+void CDialog::SetEventHandler(std::function<bool(const DialogEvent&)> handler) {
+  m_impl->events = std::move(handler);
+}
+
+int CDialog::DoModal() {
+  Impl& impl = *m_impl;
+  if (impl.dialogTemplate == nullptr || impl.window != nullptr) return -1;
+
+  // A dialog without an owner of its own belongs to the window the user is working in.
+  QWidget* ownerWidget = nullptr;
+  if (impl.owner != nullptr && impl.owner->m_impl->window != nullptr) {
+    ownerWidget = impl.owner->m_impl->window;
+  } else if (QWidget* modal = QApplication::activeModalWidget()) {
+    ownerWidget = modal;
+  } else {
+    ownerWidget = QApplication::activeWindow();
+  }
+
+  DialogWindow::Callbacks callbacks;
+  callbacks.command = [this](int id) { SendCommand(id); };
+  callbacks.sysCommand = [this](unsigned id) { SendSysCommand(id); };
+  callbacks.focusReceived = [this](int id) { Deliver({Notify::kSetFocus, id, 0, 0}); };
+  callbacks.systemMenu = [this](QPoint where) {
+    Impl& open = *m_impl;
+    if (open.window == nullptr || open.systemMenu.m_items.empty()) return;
+    auto* menu = new QMenu(open.window);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->setObjectName(QStringLiteral("systemMenu"));
+    for (const SystemMenu::Item& item : open.systemMenu.m_items) {
+      if (item.separator) {
+        menu->addSeparator();
+        continue;
+      }
+      const unsigned id = item.commandId;
+      QAction* action = menu->addAction(ToQt(item.text));
+      QObject::connect(action, &QAction::triggered, [this, id] { SendSysCommand(id); });
+    }
+    menu->popup(where);
+  };
+
+  auto window = std::make_unique<DialogWindow>(ownerWidget, std::move(callbacks));
+  impl.window = window.get();
+  impl.result = -1;
+  impl.ended = false;
+  impl.systemMenu = SystemMenu();
+  impl.controls.clear();
+
+  const auto notify = [this](Notify code, int id) { Deliver({code, id, 0, 0}); };
+  for (const BuiltControl& built :
+       BuildDialog(*window, *impl.dialogTemplate, ownerWidget != nullptr, notify, window.get())) {
+    impl.controls.emplace(built.source->id, built.widget);
+    auto& handle = impl.handles[built.source->id];
+    if (!handle) {
+      handle = HandleFor(*built.source);
+      handle->Attach(*this, built.source->id);
+    }
+  }
+
+  bool focusFirst = true;
+  try {
+    focusFirst = OnInitDialog();
+  } catch (...) {
+    ReportFailure(this, std::current_exception(), FailurePlace::kHandler);
+  }
+  if (focusFirst && impl.window != nullptr) {
+    for (const ControlTemplate& control : impl.dialogTemplate->controls) {
+      QWidget* widget = impl.Control(control.id);
+      if (widget != nullptr && (control.style & kTabStop) != 0 && widget->isEnabled()) {
+        widget->setFocus(Qt::TabFocusReason);
+        break;
+      }
+    }
+  }
+  if (!impl.ended) window->exec();
+
+  const int result = impl.result;
+  impl.window = nullptr;
+  impl.controls.clear();
+  window.reset();
+  return result;
+}
+
+void CDialog::EndDialog(int result) {
+  Impl& impl = *m_impl;
+  impl.result = result;
+  impl.ended = true;
+  if (impl.window != nullptr && impl.window->isVisible()) impl.window->Finish(result);
+}
+
+bool CDialog::OnInitDialog() {
+  UpdateData(false);
+  return true;
+}
+
+void CDialog::DoDataExchange(DataExchange&) {}
+
+void CDialog::OnOK() {
+  if (!UpdateData(true)) return;
+  EndDialog(IDOK);
+}
+
+void CDialog::OnCancel() {
+  EndDialog(IDCANCEL);
+}
+
+void CDialog::OnSysCommand(unsigned commandId, long) {
+  // Of the window manager's commands only Close reaches the program here; it means Cancel.
+  if ((commandId & 0xFFF0) == kSysCommandClose) SendCommand(IDCANCEL);
+}
+
+bool CDialog::UpdateData(bool saveAndValidate) {
+  if (m_impl->window == nullptr) return false;
+  ExchangeScope scope(*m_impl);
+  DataExchange dx(*this, saveAndValidate);
+  try {
+    DoDataExchange(dx);
+    return true;
+  } catch (const ExchangeStopped&) {
+    return false;
+  } catch (...) {
+    ReportFailure(this, std::current_exception(), FailurePlace::kExchange);
+    return false;
+  }
+}
+
+CWnd* CDialog::GetDlgItem(int id) {
+  if (m_impl->window == nullptr || m_impl->Control(id) == nullptr) return nullptr;
+  const auto found = m_impl->handles.find(id);
+  return found != m_impl->handles.end() ? found->second.get() : nullptr;
+}
+
+void CDialog::CheckRadioButton(int firstId, int lastId, int checkId) {
+  QuietChange quiet(m_impl.get());
+  for (int id = firstId; id <= lastId; ++id) {
+    if (auto* button = qobject_cast<QAbstractButton*>(m_impl->Control(id))) {
+      if (id == checkId) button->setChecked(true);
+    }
+  }
+  for (int id = firstId; id <= lastId; ++id) {
+    auto* button = qobject_cast<QAbstractButton*>(m_impl->Control(id));
+    if (button != nullptr && id != checkId) ClearMark(*button);
+  }
+}
+
+SystemMenu* CDialog::GetSystemMenu() {
+  return m_impl->window != nullptr ? &m_impl->systemMenu : nullptr;
+}
+
+void CDialog::SetIcon(ProgramIcon icon, bool) {
+  // The desktop picks the size it needs from one icon, so large and small are the same here.
+  if (m_impl->window != nullptr && icon) m_impl->window->setWindowIcon(ProgramIconImages(icon.id));
+}
+
+void CDialog::SendCommand(int id) {
+  Deliver({Notify::kClicked, id, 0, 0});
+}
+
+void CDialog::SendSysCommand(unsigned commandId, long param) {
+  Deliver({Notify::kSysCommand, IDC_STATIC, commandId, param});
+}
+
+void CDialog::Deliver(const DialogEvent& event) {
+  Impl& impl = *m_impl;
+  if (impl.window == nullptr || impl.exchangeDepth > 0 || impl.quietDepth > 0) return;
+  try {
+    if (impl.events && impl.events(event)) return;
+    if (event.code == Notify::kSysCommand) {
+      OnSysCommand(event.commandId, event.param);
+    } else if (event.code == Notify::kClicked && event.controlId == IDOK) {
+      OnOK();
+    } else if (event.code == Notify::kClicked && event.controlId == IDCANCEL) {
+      OnCancel();
+    }
+  } catch (...) {
+    ReportFailure(this, std::current_exception(), FailurePlace::kHandler);
+  }
+}

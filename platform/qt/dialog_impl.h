@@ -1,0 +1,67 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <stdexcept>
+
+#include "platform/dialog.h"
+#include "platform/qt/dialog_window.h"
+
+class QWidget;
+
+// Thrown by DataExchange::Fail; UpdateData turns it into false.
+struct ExchangeStopped {};
+
+struct CDialog::Impl {
+  const DialogTemplate* dialogTemplate = nullptr;
+  CDialog* owner = nullptr;
+  DialogWindow* window = nullptr;  // while open
+  std::map<int, QWidget*> controls;
+  std::map<int, std::unique_ptr<CWnd>> handles;
+  std::function<bool(const DialogEvent&)> events;
+  SystemMenu systemMenu;
+  int exchangeDepth = 0;  // notifications are ignored while above 0
+  int quietDepth = 0;     // the program is changing a control the way that sends no notification
+  int result = -1;
+  bool ended = false;
+
+  QWidget* Control(int id) const {
+    const auto found = controls.find(id);
+    return found != controls.end() ? found->second : nullptr;
+  }
+};
+
+// Raised when code asks for a control its dialog does not have: a fault of the program.
+inline std::logic_error NoSuchControl(int id) {
+  return std::logic_error("no control with id " + std::to_string(id));
+}
+
+// The way from a control handle to its widget and dialog state.
+struct ControlAccess {
+  static CDialog::Impl* DialogOf(const CWnd& control) {
+    return control.m_dialog != nullptr ? control.m_dialog->m_impl.get() : nullptr;
+  }
+  static QWidget* Widget(const CWnd& control) {
+    const CDialog::Impl* impl = DialogOf(control);
+    return impl != nullptr ? impl->Control(control.m_id) : nullptr;
+  }
+  static CDialog::Impl& Of(CDialog& dialog) { return *dialog.m_impl; }
+  static void Attach(CWnd& control, CDialog& dialog, int id) { control.Attach(dialog, id); }
+};
+
+// Counts the program's own changes to a control, which send no notification.
+class QuietChange {
+ public:
+  explicit QuietChange(CDialog::Impl* impl) : m_impl(impl) {
+    if (m_impl != nullptr) ++m_impl->quietDepth;
+  }
+  ~QuietChange() {
+    if (m_impl != nullptr) --m_impl->quietDepth;
+  }
+  QuietChange(const QuietChange&) = delete;
+  QuietChange& operator=(const QuietChange&) = delete;
+
+ private:
+  CDialog::Impl* m_impl;
+};

@@ -1,0 +1,95 @@
+#include "platform/qt/dialog_window.h"
+
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <utility>
+
+#include "platform/dialog.h"
+#include "platform/qt/dialog_builder.h"
+
+DialogWindow::DialogWindow(QWidget* owner, Callbacks callbacks)
+    : QDialog(owner), m_callbacks(std::move(callbacks)) {
+  setSizeGripEnabled(false);
+}
+
+void DialogWindow::Finish(int result) {
+  m_finishing = true;
+  done(result);
+}
+
+void DialogWindow::reject() {
+  // Anything in the toolkit that wants to dismiss the window asks as Cancel would.
+  if (m_finishing) {
+    QDialog::reject();
+  } else {
+    m_callbacks.command(IDCANCEL);
+  }
+}
+
+bool DialogWindow::IsSystemMenuKey(const QKeyEvent& event) const {
+  return event.key() == Qt::Key_Menu ||
+         (event.key() == Qt::Key_F10 && event.modifiers() == Qt::ShiftModifier);
+}
+
+void DialogWindow::keyPressEvent(QKeyEvent* event) {
+  const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+  if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+    // Enter presses the push button that has the focus, else the default button; a dialog
+    // with no default button gets the OK command.
+    if (auto* focused = qobject_cast<QPushButton*>(focusWidget())) {
+      if (focused->isEnabled()) focused->click();
+      return;
+    }
+    for (QPushButton* button : findChildren<QPushButton*>()) {
+      if (button->property(kTemplateDefaultProperty).toBool()) {
+        if (button->isEnabled()) button->click();
+        return;
+      }
+    }
+    m_callbacks.command(IDOK);
+    return;
+  }
+  if (plain && event->key() == Qt::Key_Escape) {
+    m_callbacks.command(IDCANCEL);
+    return;
+  }
+  if (IsSystemMenuKey(*event)) {
+    m_callbacks.systemMenu(mapToGlobal(QPoint(0, 0)));
+    return;
+  }
+  event->ignore();
+}
+
+void DialogWindow::closeEvent(QCloseEvent* event) {
+  if (m_finishing) {
+    event->accept();
+    return;
+  }
+  // The close box is the system menu's Close; the dialog decides whether the window goes.
+  event->ignore();
+  m_callbacks.sysCommand(kSysCommandClose);
+}
+
+void DialogWindow::contextMenuEvent(QContextMenuEvent* event) {
+  m_callbacks.systemMenu(event->globalPos());
+}
+
+bool DialogWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusIn) {
+    if (auto* widget = qobject_cast<QWidget*>(watched)) {
+      m_callbacks.focusReceived(widget->objectName().toInt());
+    }
+  } else if (event->type() == QEvent::KeyPress) {
+    // The system menu keys reach the menu even from an edit, whose own context menu would
+    // otherwise take them.
+    if (IsSystemMenuKey(*static_cast<QKeyEvent*>(event))) {
+      auto* widget = qobject_cast<QWidget*>(watched);
+      m_callbacks.systemMenu(widget != nullptr ? widget->mapToGlobal(QPoint(0, widget->height()))
+                                               : mapToGlobal(QPoint(0, 0)));
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}

@@ -1,0 +1,16 @@
+#include "platform/gui_session.h"
+
+#include <QApplication>
+
+struct GuiSession::State {
+  State(int& argc, char** argv) : application(argc, argv) {}
+  QApplication application;
+};
+
+GuiSession::GuiSession(int& argc, char** argv) : m_state(std::make_unique<State>(argc, argv)) {
+  // Each dialog runs its own modal loop; the program ends when its main dialog returns, not
+  // when the toolkit sees the last window go.
+  QApplication::setQuitOnLastWindowClosed(false);
+}
+
+GuiSession::~GuiSession() = default;

@@ -1,0 +1,44 @@
+#include "platform/template_preview.h"
+
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+#include <QWidget>
+
+#include "platform/qt/dialog_builder.h"
+#include "platform/qt/text.h"
+
+bool SaveTemplatePicture(const DialogTemplate& dialogTemplate, const std::string& pngPath) {
+  QWidget client;
+  BuildDialog(client, dialogTemplate, false, {}, nullptr);
+  client.ensurePolished();
+
+  const QFontMetrics captionMetrics(client.font());
+  const int titleHeight = captionMetrics.height() + 10;
+  QImage image(client.width(), client.height() + titleHeight, QImage::Format_ARGB32);
+  image.fill(client.palette().color(QPalette::Window));
+  QPainter painter(&image);
+  painter.fillRect(0, 0, image.width(), titleHeight, QColor(0x3c, 0x5a, 0x8c));
+  painter.setPen(Qt::white);
+  QFont bold = client.font();
+  bold.setBold(true);
+  painter.setFont(bold);
+  painter.drawText(QRect(8, 0, image.width() - 30, titleHeight), Qt::AlignVCenter | Qt::AlignLeft,
+                   ToQt(dialogTemplate.caption));
+  painter.drawText(QRect(image.width() - 22, 0, 16, titleHeight), Qt::AlignCenter,
+                   QStringLiteral("x"));
+  client.render(&painter, QPoint(0, titleHeight), QRegion(),
+                QWidget::DrawWindowBackground | QWidget::DrawChildren);
+  painter.end();
+  return image.save(QString::fromLocal8Bit(pngPath.c_str()), "PNG");
+}
+
+std::vector<std::string> FindClippedTexts(const DialogTemplate& dialogTemplate) {
+  std::vector<std::string> clipped;
+  for (const ControlTemplate& control : dialogTemplate.controls) {
+    if (!TextFits(control, dialogTemplate)) {
+      clipped.push_back(std::to_string(control.id) + ": " + control.text);
+    }
+  }
+  return clipped;
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/dialog_template.h"
+
+// Pictures of templates for the documentation, and the check that every text fits.
+
+// Renders the dialog as it opens (title strip with the caption above the client area) into a
+// PNG file. False when the file could not be written.
+bool SaveTemplatePicture(const DialogTemplate& dialogTemplate, const std::string& pngPath);
+
+// The texts of labels, buttons and check boxes that do not fit their rectangle at the dialog
+// font, each as "id: text". Empty when everything fits.
+std::vector<std::string> FindClippedTexts(const DialogTemplate& dialogTemplate);
