@@ -16,7 +16,8 @@ struct FailureReport {
 };
 
 // What the user is told about `failure`: a file error by its cause, running out of memory,
-// or an internal error for anything that brings no text of its own.
+// the text a UserFacingError brings (at most 511 characters), or an internal error for
+// anything that brings no text of its own.
 FailureReport DescribeFailure(std::exception_ptr failure, FailurePlace place);
 
 // Shows DescribeFailure's box over `owner`, captioned with the program's name.

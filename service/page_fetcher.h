@@ -2,8 +2,9 @@
 
 #include <chrono>
 #include <cstddef>
-#include <stdexcept>
 #include <string>
+
+#include "platform/user_facing_error.h"
 
 // Room for one piece of a reply: at most 1022 body bytes plus the terminator.
 inline constexpr std::size_t kPieceBufferSize = 1024;
@@ -25,9 +26,9 @@ struct FetchLimits {
 
 // The HTTP client could not be set up at all; carries the client's own text. Network failures
 // never throw: they come back as a failed Page.
-class HttpClientError : public std::runtime_error {
+class HttpClientError : public UserFacingError {
  public:
-  using std::runtime_error::runtime_error;
+  using UserFacingError::UserFacingError;
 };
 
 // One blocking HTTP/1.0 GET of an http:// URL. Returns the body with every CR and every markup

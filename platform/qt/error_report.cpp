@@ -4,6 +4,13 @@
 
 #include "platform/desktop.h"
 #include "platform/file_exception.h"
+#include "platform/user_facing_error.h"
+
+namespace {
+
+constexpr std::size_t kMaxFailureText = 511;
+
+}  // namespace
 
 FailureReport DescribeFailure(std::exception_ptr failure, FailurePlace place) {
   const BoxIcon otherIcon =
@@ -15,6 +22,9 @@ FailureReport DescribeFailure(std::exception_ptr failure, FailurePlace place) {
             place == FailurePlace::kExchange ? BoxIcon::kExclamation : BoxIcon::kStop};
   } catch (const std::bad_alloc&) {
     return {"Out of memory.", BoxIcon::kExclamation};
+  } catch (const UserFacingError& error) {
+    const std::string text = std::string(error.what()).substr(0, kMaxFailureText);
+    if (!text.empty()) return {text, otherIcon};
   } catch (...) {
   }
   return {"Internal application error.", otherIcon};

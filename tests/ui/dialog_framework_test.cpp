@@ -23,6 +23,7 @@
 #include "platform/error_report.h"
 #include "platform/file_exception.h"
 #include "platform/message_box.h"
+#include "platform/user_facing_error.h"
 #include "resources/resource_ids.h"
 #include "tests/support/ui_test.h"
 #include "ui/dialogs/about_dlg.h"
@@ -378,6 +379,12 @@ TEST(FailureReportTest, WordsEachKindOfFailure) {
        "Internal application error.", BoxIcon::kStop},
       {"other in exchange", std::make_exception_ptr(42), FailurePlace::kExchange,
        "Internal application error.", BoxIcon::kExclamation},
+      {"text of its own", std::make_exception_ptr(UserFacingError("No HTTP client.")),
+       FailurePlace::kHandler, "No HTTP client.", BoxIcon::kStop},
+      {"long text of its own", std::make_exception_ptr(UserFacingError(std::string(600, 'x'))),
+       FailurePlace::kHandler, std::string(511, 'x'), BoxIcon::kStop},
+      {"empty text of its own", std::make_exception_ptr(UserFacingError("")),
+       FailurePlace::kHandler, "Internal application error.", BoxIcon::kStop},
   };
   for (const Case& c : cases) {
     const FailureReport report = DescribeFailure(c.failure, c.place);
