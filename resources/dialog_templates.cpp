@@ -77,7 +77,7 @@ constexpr ControlTemplate kSetupControls[] = {
 constexpr ControlTemplate kAboutControls[] = {
     {kPicture, IDC_STATIC, nullptr, {11, 17, 20, 20}, kNoStyle, IDI_APP},
     {kLabel, IDC_STATIC, "Vexmora Version 1.2.1", {99, 13, 82, 8}, kNoStyle},
-    {kLabel, IDC_STATIC, "(c) 2024 Vexmora Ltd.", {91, 59, 91, 8}, kNoStyle},
+    {kLabel, IDC_STATIC, "(c) 2026 Vexmora Ltd.", {91, 59, 91, 8}, kNoStyle},
     {kDefaultPushButton, IDOK, "OK", {217, 7, 50, 14}, kTabStop | kGroup},
     {kLabel, IDC_STATIC, VEXMORA_BUILD_HOME_PAGE, {40, 42, 88, 8}, kNoStyle},
     {kLabel, IDC_STATIC, "Lindenfeld Software", {159, 26, 93, 8}, kNoStyle},
