@@ -14,18 +14,6 @@
 
 namespace {
 
-// Ignores notifications for as long as it lives.
-class ExchangeScope {
- public:
-  explicit ExchangeScope(CDialog::Impl& impl) : m_impl(impl) { ++m_impl.exchangeDepth; }
-  ~ExchangeScope() { --m_impl.exchangeDepth; }
-  ExchangeScope(const ExchangeScope&) = delete;
-  ExchangeScope& operator=(const ExchangeScope&) = delete;
-
- private:
-  CDialog::Impl& m_impl;
-};
-
 std::unique_ptr<CWnd> HandleFor(const ControlTemplate& control) {
   switch (control.kind) {
     case ControlKind::kEdit:
@@ -62,6 +50,13 @@ ProgramIcon LoadIcon(int id) {
   return FindIcon(id) != nullptr ? ProgramIcon{id} : ProgramIcon{};
 }
 
+QWidget* OwnerWindowFor(CDialog* owner) {
+  if (owner != nullptr && owner->IsOpen()) return ControlAccess::Of(*owner).window;
+  // Without an owner of its own, a window belongs to the one the user is working in.
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+  return QApplication::activeWindow();
+}
+
 CDialog::CDialog(int templateId, CDialog* owner) : m_impl(std::make_unique<Impl>()) {
   m_impl->dialogTemplate = FindDialogTemplate(templateId);
   m_impl->owner = owner;
@@ -91,15 +86,7 @@ int CDialog::DoModal() {
   Impl& impl = *m_impl;
   if (impl.dialogTemplate == nullptr || impl.window != nullptr) return -1;
 
-  // A dialog without an owner of its own belongs to the window the user is working in.
-  QWidget* ownerWidget = nullptr;
-  if (impl.owner != nullptr && impl.owner->m_impl->window != nullptr) {
-    ownerWidget = impl.owner->m_impl->window;
-  } else if (QWidget* modal = QApplication::activeModalWidget()) {
-    ownerWidget = modal;
-  } else {
-    ownerWidget = QApplication::activeWindow();
-  }
+  QWidget* ownerWidget = OwnerWindowFor(impl.owner);
 
   DialogWindow::Callbacks callbacks;
   callbacks.command = [this](int id) { SendCommand(id); };
@@ -195,7 +182,7 @@ void CDialog::OnSysCommand(unsigned commandId, long) {
 
 bool CDialog::UpdateData(bool saveAndValidate) {
   if (m_impl->window == nullptr) return false;
-  ExchangeScope scope(*m_impl);
+  QuietChange scope(m_impl.get());
   DataExchange dx(*this, saveAndValidate);
   try {
     DoDataExchange(dx);
@@ -246,7 +233,7 @@ void CDialog::SendSysCommand(unsigned commandId, long param) {
 
 void CDialog::Deliver(const DialogEvent& event) {
   Impl& impl = *m_impl;
-  if (impl.window == nullptr || impl.exchangeDepth > 0 || impl.quietDepth > 0) return;
+  if (impl.window == nullptr || impl.quietDepth > 0) return;
   try {
     if (impl.events && impl.events(event)) return;
     if (event.code == Notify::kSysCommand) {

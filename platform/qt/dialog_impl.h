@@ -21,8 +21,9 @@ struct CDialog::Impl {
   std::map<int, std::unique_ptr<CWnd>> handles;
   std::function<bool(const DialogEvent&)> events;
   SystemMenu systemMenu;
-  int exchangeDepth = 0;  // notifications are ignored while above 0
-  int quietDepth = 0;     // the program is changing a control the way that sends no notification
+  // Notifications are ignored while above 0: an exchange runs, or the program changes a
+  // control the way that sends no notification.
+  int quietDepth = 0;
   int result = -1;
   bool ended = false;
 
@@ -50,7 +51,10 @@ struct ControlAccess {
   static void Attach(CWnd& control, CDialog& dialog, int id) { control.Attach(dialog, id); }
 };
 
-// Counts the program's own changes to a control, which send no notification.
+// The window a box or dialog opens over: `owner`'s while it is open, else the active one.
+QWidget* OwnerWindowFor(CDialog* owner);
+
+// Keeps notifications quiet for as long as it lives.
 class QuietChange {
  public:
   explicit QuietChange(CDialog::Impl* impl) : m_impl(impl) {

@@ -1,5 +1,3 @@
-#include <QAbstractButton>
-#include <QComboBox>
 #include <QLineEdit>
 #include <QWidget>
 
@@ -62,20 +60,18 @@ void ExchangeText(DataExchange& dx, int id, std::string& value, int maxChars) {
 }
 
 void ExchangeCheck(DataExchange& dx, int id, int& value) {
-  auto* button = qobject_cast<QAbstractButton*>(&ControlOf(dx, id));
+  auto* button = dynamic_cast<CButton*>(&HandleOf(dx, id));
   if (button == nullptr) throw NoSuchControl(id);
   if (dx.IsSaving()) {
-    value = button->isChecked() ? 1 : 0;
-  } else if (value != 0) {
-    button->setChecked(true);
+    value = button->GetCheck();
   } else {
-    ClearMark(*button);
+    button->SetCheck(value);
   }
 }
 
 void ExchangeSelectedText(DataExchange& dx, int id, std::string& value) {
-  auto* list = qobject_cast<QComboBox*>(&ControlOf(dx, id));
+  auto* list = dynamic_cast<CComboBox*>(&HandleOf(dx, id));
   if (list == nullptr) throw NoSuchControl(id);
   if (!dx.IsSaving()) return;  // the selection stays where the user left it
-  value = list->currentIndex() >= 0 ? FromQt(list->itemText(list->currentIndex())) : std::string();
+  value = list->GetLBText(list->GetCurSel());
 }

@@ -1,6 +1,5 @@
 #include "platform/message_box.h"
 
-#include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <vector>
@@ -31,12 +30,8 @@ QMessageBox::Icon ToQtIcon(BoxIcon icon) {
 
 int ShowMessageBox(CDialog* owner, const std::string& text, const std::string& caption,
                    BoxButtons buttons, BoxIcon icon, int defaultButton) {
-  QWidget* parent = nullptr;
-  if (owner != nullptr && owner->IsOpen()) parent = ControlAccess::Of(*owner).window;
-  if (parent == nullptr) parent = QApplication::activeModalWidget();
-  if (parent == nullptr) parent = QApplication::activeWindow();
-
-  QMessageBox box(ToQtIcon(icon), ToQt(caption), ToQt(text), QMessageBox::NoButton, parent);
+  QMessageBox box(ToQtIcon(icon), ToQt(caption), ToQt(text), QMessageBox::NoButton,
+                  OwnerWindowFor(owner));
   box.setTextFormat(Qt::PlainText);
   struct Choice {
     int id;

@@ -58,6 +58,7 @@ class ProbeDlg : public CDialog {
   std::string m_limited;
   std::string m_free;
   std::string m_listText;
+  int m_two = 0;
   std::vector<Logged> m_log;
   std::vector<unsigned> m_sysCommands;
   std::function<void()> m_onPress;
@@ -93,6 +94,7 @@ class ProbeDlg : public CDialog {
     ExchangeText(dx, kLimited, m_limited, 5);
     ExchangeText(dx, kFree, m_free);
     ExchangeSelectedText(dx, kList, m_listText);
+    ExchangeCheck(dx, kTwo, m_two);
   }
 
  private:
@@ -275,6 +277,23 @@ TEST_F(DialogFrameworkTest, RadioButtonsOfAGroupExcludeEachOtherAndMarksSendNoCl
     EXPECT_EQ(m_probe.m_log, (std::vector<Logged>{{Notify::kClicked, kTwo}}));
     static_cast<CButton*>(m_probe.GetDlgItem(kTwo))->SetCheck(0);
     EXPECT_EQ(static_cast<CButton*>(m_probe.GetDlgItem(kTwo))->GetCheck(), 0);
+  });
+}
+
+TEST_F(DialogFrameworkTest, AMarkIsExchangedWithoutAClick) {
+  RunProbe([&](QWidget& box) {
+    m_probe.m_log.clear();
+    m_probe.m_two = 1;
+    ASSERT_TRUE(m_probe.UpdateData(false));
+    EXPECT_TRUE(Find<QRadioButton>(box, kTwo)->isChecked());
+    EXPECT_TRUE(m_probe.m_log.empty());
+
+    Find<QRadioButton>(box, kOne)->click();
+    ASSERT_TRUE(m_probe.UpdateData(true));
+    EXPECT_EQ(m_probe.m_two, 0);
+    m_probe.m_two = 0;
+    ASSERT_TRUE(m_probe.UpdateData(false));
+    EXPECT_TRUE(Find<QRadioButton>(box, kOne)->isChecked());  // clearing Two leaves One alone
   });
 }
 
