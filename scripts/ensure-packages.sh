@@ -9,6 +9,8 @@ packages=(
   qt6-base-dev qt6-qpa-plugins
   libcurl4-openssl-dev libcpp-httplib-dev
   fonts-dejavu-core xdg-utils
+  nlohmann-json3-dev
+  desktop-file-utils appstream lintian dpkg-dev file
 )
 
 missing=()
