@@ -1,19 +1,21 @@
 // vexmora-service-sim: a local stand-in for the Vexmora web service, for trying the client on
 // this machine and for end-to-end tests. Serves the three pages on one address and port, keeps
 // its accounts and addresses in one JSON file, logs one line per request to standard error.
+#include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <httplib.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <filesystem>
 #include <iostream>
 #include <mutex>
@@ -102,15 +104,6 @@ Options ParseOptions(int argc, char** argv) {
   return options;
 }
 
-std::string UtcStamp() {
-  const std::time_t now = std::time(nullptr);
-  std::tm utc{};
-  ::gmtime_r(&now, &utc);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
-  return text;
-}
-
 // Log lines hold what clients sent; control characters must not start lines of their own.
 std::string Printable(std::string text) {
   for (char& c : text)
@@ -122,7 +115,7 @@ std::mutex g_logMutex;
 
 void LogLine(const std::string& line) {
   const std::lock_guard<std::mutex> lock(g_logMutex);
-  std::fputs((UtcStamp() + " " + line + "\n").c_str(), stderr);
+  std::fputs((service_sim::UtcNow("%Y-%m-%dT%H:%M:%SZ") + " " + line + "\n").c_str(), stderr);
   std::fflush(stderr);
 }
 
@@ -152,6 +145,17 @@ int main(int argc, char** argv) {
   if (!stateFolder.empty() && !std::filesystem::exists(stateFolder, error)) {
     std::filesystem::create_directories(stateFolder, error);
     if (!error) ::chmod(stateFolder.c_str(), 0700);  // the state holds passwords
+  }
+
+  // One stand-in per state file: a second one would overwrite what the first one writes.
+  const std::string lockPath = options.state + ".lock";
+  const int lock = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (lock < 0 || ::flock(lock, LOCK_EX | LOCK_NB) != 0) {
+    std::cerr << "vexmora-service-sim: " << options.state
+              << (lock < 0 ? " cannot be locked: " + std::string(std::strerror(errno))
+                           : " is in use by another stand-in")
+              << "\n";
+    return 1;
   }
 
   std::optional<service_sim::ServiceSim> sim;

@@ -122,15 +122,6 @@ std::string RandomLocalPart() {
   return local;
 }
 
-std::string UtcNow() {
-  const std::time_t now = std::time(nullptr);
-  std::tm utc{};
-  ::gmtime_r(&now, &utc);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &utc);
-  return text;
-}
-
 const char* const kPrefixWords[] = {"Fwd", "Spam", "Urgent", "Custom"};
 
 nlohmann::json ToJson(const std::vector<AccountEntry>& accounts) {
@@ -224,6 +215,14 @@ Params ParseQuery(const std::string& query) {
   return params;
 }
 
+std::string UtcNow(const char* format) {
+  const std::time_t now = std::time(nullptr);
+  std::tm utc{};
+  ::gmtime_r(&now, &utc);
+  char text[64];
+  return std::string(text, std::strftime(text, sizeof text, format, &utc));
+}
+
 std::string EscapeHtml(const std::string& text) {
   std::string out;
   out.reserve(text.size());
@@ -259,7 +258,7 @@ ServiceSim::ServiceSim(std::string statePath, std::string mailDomain, Hooks hook
       m_mailDomain(std::move(mailDomain)),
       m_hooks(std::move(hooks)) {
   if (!m_hooks.candidateLocalPart) m_hooks.candidateLocalPart = RandomLocalPart;
-  if (!m_hooks.now) m_hooks.now = UtcNow;
+  if (!m_hooks.now) m_hooks.now = [] { return UtcNow("%Y-%m-%d %H:%M:%S UTC"); };
   Load();
 }
 

@@ -47,6 +47,9 @@ Params ParseQuery(const std::string& query);
 // Escapes &, <, >, " and ' for HTML text and attribute values.
 std::string EscapeHtml(const std::string& text);
 
+// The current time in UTC, formatted by strftime.
+std::string UtcNow(const char* format);
+
 class ServiceSim {
  public:
   struct Hooks {

@@ -165,4 +165,15 @@ TEST(ServiceSimProcess, ReportsAPortInUse) {
             std::string::npos);
 }
 
+TEST(ServiceSimProcess, RefusesAStateFileAnotherStandInUses) {
+  TempDir dir;
+  SimProcess first({"--state", dir.File("state.json")}, dir.File("first.txt"));
+  ASSERT_NE(first.FirstLine(), "");
+  SimProcess second({"--state", dir.File("state.json")}, dir.File("second.txt"));
+  EXPECT_EQ(second.WaitForExit(), 1);
+  EXPECT_NE(ReadBytes(dir.File("second.txt")).find("in use by another stand-in"),
+            std::string::npos);
+  EXPECT_EQ(first.Stop(SIGTERM), 0);
+}
+
 }  // namespace
