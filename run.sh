@@ -98,7 +98,8 @@ port=
 if [[ $last_port =~ ^[1-9][0-9]*$ ]] && start_sim "$last_port"; then
   :
 elif ! start_sim 0; then
-  echo "run.sh: the service stand-in did not start; see $log" >&2
+  echo "run.sh: the service stand-in did not start; its log $log ends with:" >&2
+  tail -n 3 "$log" >&2
   exit 1
 fi
 echo "$port" >"$port_file"
