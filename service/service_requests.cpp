@@ -4,6 +4,8 @@
 
 #include <memory>
 #include <new>
+#include <string>
+#include <utility>
 
 #ifndef VEXMORA_SERVICE_HOST
 #error "VEXMORA_SERVICE_HOST must be set by the build"
@@ -17,6 +19,10 @@ const char* const MailDomain = VEXMORA_MAIL_DOMAIN;
 
 namespace {
 
+#ifdef VEXMORA_TEST_SEAMS
+std::string g_hostForTests;
+#endif
+
 std::string Encode(const std::string& value) {
   struct Free {
     void operator()(char* p) const { curl_free(p); }
@@ -28,10 +34,19 @@ std::string Encode(const std::string& value) {
 }
 
 std::string ServiceUrl(const char* page) {
+#ifdef VEXMORA_TEST_SEAMS
+  if (!g_hostForTests.empty()) return "http://" + g_hostForTests + page;
+#endif
   return std::string("http://") + ServiceHost + page;
 }
 
 }  // namespace
+
+#ifdef VEXMORA_TEST_SEAMS
+void SetServiceHostForTests(std::string host) {
+  g_hostForTests = std::move(host);
+}
+#endif
 
 std::string MakeRegisterUrl(const std::string& email, const std::string& email2,
                             const std::string& password, const std::string& password2) {

@@ -6,6 +6,12 @@
 extern const char* const ServiceHost;
 extern const char* const MailDomain;
 
+#ifdef VEXMORA_TEST_SEAMS
+// Test builds only: the three URLs go to `host` (host[:port]) while it is not empty. Nothing a
+// user can set reaches it; the shipped program has no such function.
+void SetServiceHostForTests(std::string host);
+#endif
+
 // The three requests of the service. Every parameter value is percent-encoded (all bytes but
 // letters, digits and "-._~"), so what the user typed reaches the server unchanged.
 std::string MakeRegisterUrl(const std::string& email, const std::string& email2,

@@ -110,7 +110,7 @@ const EventEntry<ProbeDlg> ProbeDlg::kEvents[] = {
     {Notify::kSelChange, kList, &ProbeDlg::OnListSelChange},
     {Notify::kSelEndOk, kList, &ProbeDlg::OnListSelEndOk},
     {Notify::kClicked, kTwo, &ProbeDlg::OnTwo},
-    {Notify::kSysCommand, &ProbeDlg::OnSysCommand},
+    {kSysCommand, &ProbeDlg::OnSysCommand},
 };
 
 // The table must be complete before it is handed over.
