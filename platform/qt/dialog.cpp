@@ -126,7 +126,21 @@ int CDialog::DoModal() {
   DialogWindow::Callbacks callbacks;
   callbacks.command = [this](int id) { SendCommand(id); };
   callbacks.sysCommand = [this](unsigned id) { SendSysCommand(id); };
-  callbacks.focusReceived = [this](int id) { Deliver({false, Notify::kSetFocus, id, 0, 0}); };
+  callbacks.focusReceived = [this](int id, DialogWindow::FocusCause cause) {
+    using Cause = DialogWindow::FocusCause;
+    Impl& open = *m_impl;
+    // The list kept the focus while its popup was open: nothing was received.
+    if (cause == Cause::kPopupClosed) return;
+    if (cause == Cause::kReactivated && open.reactivationOwed) {
+      // The window manager hands the focus back after a box the exchange showed; that focus
+      // belongs to the exchange, which has already put it where it wanted.
+      open.reactivationOwed = false;
+      return;
+    }
+    if (cause == Cause::kUser) open.reactivationOwed = false;
+    Deliver({false, Notify::kSetFocus, id, 0, 0});
+  };
+  callbacks.userInput = [this] { m_impl->reactivationOwed = false; };
   callbacks.systemMenu = [this](QPoint where) {
     Impl& open = *m_impl;
     if (open.window == nullptr || open.systemMenu.m_items.empty()) return;
@@ -149,6 +163,7 @@ int CDialog::DoModal() {
   impl.window = window.get();
   impl.result = -1;
   impl.ended = false;
+  impl.reactivationOwed = false;
   impl.systemMenu = SystemMenu();
   impl.controls.clear();
 

@@ -28,6 +28,9 @@ struct CDialog::Impl {
   int quietDepth = 0;
   int result = -1;
   bool ended = false;
+  // A box shown inside an exchange closed; the focus the window gets back on its re-activation
+  // is part of that exchange and notifies nobody.
+  bool reactivationOwed = false;
 
   QWidget* Control(int id) const {
     const auto found = controls.find(id);

@@ -2,12 +2,34 @@
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <utility>
 
 #include "platform/dialog.h"
 #include "platform/qt/dialog_builder.h"
+
+namespace {
+
+DialogWindow::FocusCause CauseOf(Qt::FocusReason reason) {
+  switch (reason) {
+    case Qt::MouseFocusReason:
+    case Qt::TabFocusReason:
+    case Qt::BacktabFocusReason:
+    case Qt::ShortcutFocusReason:
+      return DialogWindow::FocusCause::kUser;
+    case Qt::ActiveWindowFocusReason:
+      return DialogWindow::FocusCause::kReactivated;
+    case Qt::PopupFocusReason:
+    case Qt::MenuBarFocusReason:
+      return DialogWindow::FocusCause::kPopupClosed;
+    default:
+      return DialogWindow::FocusCause::kProgram;
+  }
+}
+
+}  // namespace
 
 DialogWindow::DialogWindow(QWidget* owner, Callbacks callbacks)
     : QDialog(owner), m_callbacks(std::move(callbacks)) {
@@ -79,9 +101,13 @@ void DialogWindow::contextMenuEvent(QContextMenuEvent* event) {
 bool DialogWindow::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::FocusIn) {
     if (auto* widget = qobject_cast<QWidget*>(watched)) {
-      m_callbacks.focusReceived(widget->objectName().toInt());
+      m_callbacks.focusReceived(widget->objectName().toInt(),
+                                CauseOf(static_cast<QFocusEvent*>(event)->reason()));
     }
+  } else if (event->type() == QEvent::MouseButtonPress) {
+    m_callbacks.userInput();
   } else if (event->type() == QEvent::KeyPress) {
+    m_callbacks.userInput();
     // The system menu keys reach the menu even from an edit, whose own context menu would
     // otherwise take them.
     if (IsSystemMenuKey(*static_cast<QKeyEvent*>(event))) {
