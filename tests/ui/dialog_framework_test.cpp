@@ -13,6 +13,7 @@
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -117,6 +118,19 @@ const EventEntry<ProbeDlg> ProbeDlg::kEvents[] = {
 ProbeDlg::ProbeDlg() : CDialog(kProbeTemplate) {
   SetEventTable(kEvents);
 }
+
+// A row takes only the handler its kind calls: a system-command handler in a control row, or
+// a plain handler in the system-command row, does not compile.
+using SysHandler = void (ProbeDlg::*)(unsigned, long);
+using PlainHandler = void (ProbeDlg::*)();
+static_assert(!std::is_constructible_v<EventEntry<ProbeDlg>, Notify, int, SysHandler>);
+static_assert(!std::is_constructible_v<EventEntry<ProbeDlg>, SysCommandEvent, PlainHandler>);
+static_assert(std::is_constructible_v<EventEntry<ProbeDlg>, SysCommandEvent, SysHandler>);
+static_assert(std::is_constructible_v<EventEntry<ProbeDlg>, Notify, int, PlainHandler>);
+
+// Constructed before the program's resources are installed, as a static object or a member
+// of another dialog would be.
+CAboutDlg g_earlyAbout;
 
 template <class Widget>
 Widget* Find(QWidget& box, int id) {
@@ -328,6 +342,12 @@ TEST_F(DialogFrameworkTest, TheContextMenuCarriesTheSystemMenuItems) {
     EXPECT_EQ(about.Caption(), "About Vexmora");
     EXPECT_EQ(m_probe.m_sysCommands, (std::vector<unsigned>{kAboutCommand}));
   });
+}
+
+TEST_F(DialogFrameworkTest, ADialogMadeBeforeTheResourcesStillOpens) {
+  auto answer = ModalAnswerer::Button(IDOK);
+  EXPECT_EQ(g_earlyAbout.DoModal(), IDOK);
+  EXPECT_EQ(answer.Caption(), "About Vexmora");
 }
 
 TEST_F(DialogFrameworkTest, TheCloseBoxArrivesAsTheSystemCloseCommand) {
