@@ -22,7 +22,7 @@ class DialogWindow : public QDialog {
     std::function<void(unsigned)> sysCommand;  // the close box, the system menu's items
     std::function<void(QPoint)> systemMenu;    // show the system menu at a global position
     std::function<void(int, FocusCause)> focusReceived;  // a control with this id got the focus
-    std::function<void()> userInput;                      // a key or mouse button was pressed
+    std::function<void()> userInput;                     // a key or mouse button was pressed
   };
 
   DialogWindow(QWidget* owner, Callbacks callbacks);

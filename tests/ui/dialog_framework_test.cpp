@@ -294,6 +294,38 @@ TEST_F(DialogFrameworkTest, RadioButtonsOfAGroupExcludeEachOtherAndMarksSendNoCl
   });
 }
 
+TEST_F(DialogFrameworkTest, ArrowKeysMoveTheMarkAndTabEntersAtTheMarkedButton) {
+  RunProbe([&](QWidget& box) {
+    auto* one = Find<QRadioButton>(box, kOne);
+    auto* two = Find<QRadioButton>(box, kTwo);
+    box.activateWindow();
+    m_probe.CheckRadioButton(kOne, kTwo, kOne);
+    one->setFocus(Qt::OtherFocusReason);
+    m_probe.m_log.clear();
+    for (Qt::Key key : {Qt::Key_Right, Qt::Key_Down}) {
+      QTest::keyClick(box.focusWidget(), key);
+      EXPECT_TRUE(two->isChecked()) << key;
+      EXPECT_FALSE(one->isChecked()) << key;
+      EXPECT_EQ(box.focusWidget(), two) << key;
+      QTest::keyClick(box.focusWidget(), key == Qt::Key_Right ? Qt::Key_Left : Qt::Key_Up);
+      EXPECT_TRUE(one->isChecked()) << key;
+      EXPECT_EQ(box.focusWidget(), one) << key;
+    }
+    EXPECT_EQ(m_probe.m_log,
+              (std::vector<Logged>{{Notify::kClicked, kTwo}, {Notify::kClicked, kTwo}}));
+
+    // Tab into the group lands on the marked button, and Tab out of it leaves the group.
+    m_probe.CheckRadioButton(kOne, kTwo, kTwo);
+    Find<QWidget>(box, kList)->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(box.focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(box.focusWidget(), two);
+    QTest::keyClick(box.focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(box.focusWidget(), Find<QWidget>(box, kPress));
+    QTest::keyClick(box.focusWidget(), Qt::Key_Backtab);
+    EXPECT_EQ(box.focusWidget(), two);
+  });
+}
+
 TEST_F(DialogFrameworkTest, AMarkIsExchangedWithoutAClick) {
   RunProbe([&](QWidget& box) {
     m_probe.m_log.clear();
