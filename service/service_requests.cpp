@@ -13,9 +13,13 @@
 #ifndef VEXMORA_MAIL_DOMAIN
 #error "VEXMORA_MAIL_DOMAIN must be set by the build"
 #endif
+#ifndef VEXMORA_WEB_DOMAIN
+#error "VEXMORA_WEB_DOMAIN must be set by the build"
+#endif
 
 const char* const ServiceHost = VEXMORA_SERVICE_HOST;
 const char* const MailDomain = VEXMORA_MAIL_DOMAIN;
+const char* const WebDomain = VEXMORA_WEB_DOMAIN;
 
 namespace {
 
