@@ -238,6 +238,8 @@ TEST_F(MainDlgTest, ControlStatesFollowEachEvent) {
       {"Custom: clicked again", [](QWidget& w) { Click(w, IDC_PREFIX_CUSTOM); }, true, true},
       {"Spam: clicked", [](QWidget& w) { Click(w, IDC_PREFIX_SPAM); }, true, false},
       {"Urgent: clicked", [](QWidget& w) { Click(w, IDC_PREFIX_URGENT); }, true, false},
+      {"selection moved to it without a choice",
+       [](QWidget& w) { Find<QComboBox>(w, IDC_ACCOUNT)->setCurrentIndex(1); }, true, false},
       {"account without a stored password chosen", [](QWidget& w) { Choose(w, 1); }, false, false},
       {"focus on the password edit", [](QWidget& w) { Find(w, IDC_PASSWORD)->setFocus(); }, false,
        false},
@@ -536,6 +538,22 @@ TEST_F(MainDlgTest, EnterInAnEditAndEscCloseTheWindowAndNothingIsSaved) {
   }
   EXPECT_EQ(ReadBytes(m_path), before);
   EXPECT_TRUE(m_exits.empty());
+}
+
+TEST_F(MainDlgTest, EnterKeepsTheWindowOpenWhenTheReadingStopsAtTheLimit) {
+  const std::string longEmail = std::string(150, 'a') + "@example.org";
+  AccountStore(m_path).Append({"Long", longEmail, "pw"}, true);
+  auto answer = ModalAnswerer::Escape([&](QWidget& window) {
+    Choose(window, 0);
+    EXPECT_EQ(Text(window, IDC_EMAIL), longEmail);  // put there by the program, not cut
+    Find(window, IDC_MESSAGE)->setFocus();
+    auto limit = ModalAnswerer::Button(IDOK);
+    QTest::keyClick(Find(window, IDC_MESSAGE), Qt::Key_Return);
+    EXPECT_EQ(limit.Text(), "Please enter no more than 100 characters.");
+    EXPECT_TRUE(m_dlg.IsOpen());
+    EXPECT_EQ(window.focusWidget(), Find(window, IDC_EMAIL));
+  });
+  EXPECT_EQ(m_dlg.DoModal(), IDCANCEL);
 }
 
 TEST_F(MainDlgTest, SystemCommandsTenToOneFOpenTheAboutBox) {
