@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -557,7 +558,22 @@ TEST_F(MainDlgTest, EnterKeepsTheWindowOpenWhenTheReadingStopsAtTheLimit) {
 }
 
 TEST_F(MainDlgTest, SystemCommandsTenToOneFOpenTheAboutBox) {
-  Run([&](QWidget&) {
+  Run([&](QWidget& window) {
+    // The system menu's last items, shown where the desktop lets the program show them.
+    QTest::keyClick(Find(window, IDC_EMAIL), Qt::Key_F10, Qt::ShiftModifier);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    const QList<QAction*> items = menu->actions();
+    ASSERT_EQ(items.size(), 2);
+    EXPECT_TRUE(items[0]->isSeparator());
+    EXPECT_EQ(items[1]->text(), "&About Vexmora...");
+    menu->close();
+    {
+      auto about = ModalAnswerer::Button(IDOK);
+      items[1]->trigger();
+      EXPECT_EQ(about.Caption(), "About Vexmora");
+    }
+
     for (const unsigned id : {0x0010u, 0x001Fu}) {
       auto about = ModalAnswerer::Button(IDOK);
       m_dlg.SendSysCommand(id);

@@ -66,6 +66,8 @@ void CMainDlg::OnCreateNewAddress() {
     ReportNoAddress(*this, page.reason.empty() ? "The request failed." : page.reason);
     return;
   }
+  // The address is the trimmed reply followed by "@" and the mail domain; that suffix alone
+  // means the service sent nothing to use as the local part.
   const std::string address = AddressFromReply(page.text);
   if (address.size() == std::strlen(MailDomain) + 1) {
     ReportNoAddress(*this, "The service sent no address.");
