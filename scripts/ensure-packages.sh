@@ -9,6 +9,8 @@ packages=(
   qt6-base-dev qt6-qpa-plugins
   libcurl4-openssl-dev libcpp-httplib-dev
   fonts-dejavu-core xdg-utils
+  libcanberra-dev
+  xvfb xauth openbox xdotool xclip x11-utils
   nlohmann-json3-dev
   desktop-file-utils appstream lintian dpkg-dev file
 )

@@ -4,6 +4,8 @@
 
 #include <memory>
 #include <new>
+#include <string>
+#include <utility>
 
 #ifndef VEXMORA_SERVICE_HOST
 #error "VEXMORA_SERVICE_HOST must be set by the build"
@@ -11,11 +13,19 @@
 #ifndef VEXMORA_MAIL_DOMAIN
 #error "VEXMORA_MAIL_DOMAIN must be set by the build"
 #endif
+#ifndef VEXMORA_WEB_DOMAIN
+#error "VEXMORA_WEB_DOMAIN must be set by the build"
+#endif
 
 const char* const ServiceHost = VEXMORA_SERVICE_HOST;
 const char* const MailDomain = VEXMORA_MAIL_DOMAIN;
+const char* const WebDomain = VEXMORA_WEB_DOMAIN;
 
 namespace {
+
+#ifdef VEXMORA_TEST_SEAMS
+std::string g_hostForTests;
+#endif
 
 std::string Encode(const std::string& value) {
   struct Free {
@@ -28,10 +38,19 @@ std::string Encode(const std::string& value) {
 }
 
 std::string ServiceUrl(const char* page) {
+#ifdef VEXMORA_TEST_SEAMS
+  if (!g_hostForTests.empty()) return "http://" + g_hostForTests + page;
+#endif
   return std::string("http://") + ServiceHost + page;
 }
 
 }  // namespace
+
+#ifdef VEXMORA_TEST_SEAMS
+void SetServiceHostForTests(std::string host) {
+  g_hostForTests = std::move(host);
+}
+#endif
 
 std::string MakeRegisterUrl(const std::string& email, const std::string& email2,
                             const std::string& password, const std::string& password2) {

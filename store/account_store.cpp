@@ -54,7 +54,20 @@ bool Holds(std::string_view text, std::string_view bytes) {
 
 }  // namespace
 
+#ifdef VEXMORA_TEST_SEAMS
+namespace {
+std::string g_storePathForTests;
+}  // namespace
+
+void SetStorePathForTests(std::string path) {
+  g_storePathForTests = std::move(path);
+}
+#endif
+
 std::string DefaultStorePath() {
+#ifdef VEXMORA_TEST_SEAMS
+  if (!g_storePathForTests.empty()) return g_storePathForTests;
+#endif
 #ifdef _WIN32
   return kStorePath;
 #else

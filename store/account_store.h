@@ -16,6 +16,12 @@ inline constexpr const char* kStorePath = "c:\\vxconfig.qdz";
 // ~/.config/vexmora), the folder created owner-only when missing; kStorePath on Windows.
 std::string DefaultStorePath();
 
+#ifdef VEXMORA_TEST_SEAMS
+// Test builds only: DefaultStorePath() gives `path` while it is not empty. Nothing a user can
+// set reaches it; the shipped program has no such function.
+void SetStorePathForTests(std::string path);
+#endif
+
 // The account file: one line per account, "name,email,stored password\r\n", where the stored
 // password is every byte of the password plus kPasswordShift, or empty when it was not saved.
 // Each operation opens and closes the file itself and holds it unshared meanwhile.

@@ -1,5 +1,6 @@
 #include "platform/desktop.h"
 
+#include <canberra.h>
 #include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
@@ -46,6 +47,17 @@ std::string GetClipboardText() {
 void PlayInformationSound() {
   if (g_seams.playInformationSound) {
     g_seams.playInformationSound();
+    return;
+  }
+  // The desktop's sound theme has the sound for this event; a desktop without a sound server
+  // or theme gets the toolkit's beep.
+  static ca_context* const context = [] {
+    ca_context* made = nullptr;
+    return ca_context_create(&made) == CA_SUCCESS ? made : nullptr;
+  }();
+  if (context != nullptr &&
+      ca_context_play(context, 0, CA_PROP_EVENT_ID, "dialog-information", CA_PROP_EVENT_DESCRIPTION,
+                      "New address created", nullptr) == CA_SUCCESS) {
     return;
   }
   QApplication::beep();

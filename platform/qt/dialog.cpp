@@ -3,8 +3,11 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMenu>
+#include <QPointer>
+#include <QTimer>
 #include <QWidget>
 #include <utility>
+#include <vector>
 
 #include "platform/error_report.h"
 #include "platform/qt/dialog_builder.h"
@@ -32,7 +35,35 @@ std::unique_ptr<CWnd> HandleFor(const ControlTemplate& control) {
   return std::make_unique<CWnd>();
 }
 
+int g_waitDepth = 0;
+std::vector<std::function<void()>> g_kept;
+
 }  // namespace
+
+WaitScope::WaitScope() {
+  ++g_waitDepth;
+}
+
+WaitScope::~WaitScope() {
+  End();
+}
+
+void WaitScope::End() {
+  if (m_ended) return;
+  m_ended = true;
+  if (--g_waitDepth > 0) return;
+  std::vector<std::function<void()>> kept;
+  kept.swap(g_kept);
+  for (auto& delivery : kept) QTimer::singleShot(0, delivery);
+}
+
+bool WaitScope::Waiting() {
+  return g_waitDepth > 0;
+}
+
+void WaitScope::Keep(std::function<void()> delivery) {
+  g_kept.push_back(std::move(delivery));
+}
 
 void SystemMenu::AppendSeparator() {
   m_items.push_back({true, 0, {}});
@@ -58,20 +89,23 @@ QWidget* OwnerWindowFor(CDialog* owner) {
 }
 
 CDialog::CDialog(int templateId, CDialog* owner) : m_impl(std::make_unique<Impl>()) {
-  m_impl->dialogTemplate = FindDialogTemplate(templateId);
+  // A dialog may be constructed before the program's resources are installed (a member of
+  // another dialog, a static object), so the template is found when the window is built.
+  m_impl->templateId = templateId;
   m_impl->owner = owner;
 }
 
 CDialog::CDialog(const DialogTemplate& dialogTemplate, CDialog* owner)
     : m_impl(std::make_unique<Impl>()) {
-  m_impl->dialogTemplate = &dialogTemplate;
+  m_impl->fixedTemplate = &dialogTemplate;
   m_impl->owner = owner;
 }
 
 CDialog::~CDialog() = default;
 
 const DialogTemplate* CDialog::Template() const {
-  return m_impl->dialogTemplate;
+  return m_impl->fixedTemplate != nullptr ? m_impl->fixedTemplate
+                                          : FindDialogTemplate(m_impl->templateId);
 }
 
 bool CDialog::IsOpen() const {
@@ -84,6 +118,7 @@ void CDialog::SetEventHandler(std::function<bool(const DialogEvent&)> handler) {
 
 int CDialog::DoModal() {
   Impl& impl = *m_impl;
+  impl.dialogTemplate = Template();
   if (impl.dialogTemplate == nullptr || impl.window != nullptr) return -1;
 
   QWidget* ownerWidget = OwnerWindowFor(impl.owner);
@@ -91,7 +126,21 @@ int CDialog::DoModal() {
   DialogWindow::Callbacks callbacks;
   callbacks.command = [this](int id) { SendCommand(id); };
   callbacks.sysCommand = [this](unsigned id) { SendSysCommand(id); };
-  callbacks.focusReceived = [this](int id) { Deliver({Notify::kSetFocus, id, 0, 0}); };
+  callbacks.focusReceived = [this](int id, DialogWindow::FocusCause cause) {
+    using Cause = DialogWindow::FocusCause;
+    Impl& open = *m_impl;
+    // The list kept the focus while its popup was open: nothing was received.
+    if (cause == Cause::kPopupClosed) return;
+    if (cause == Cause::kReactivated && open.reactivationOwed) {
+      // The window manager hands the focus back after a box the exchange showed; that focus
+      // belongs to the exchange, which has already put it where it wanted.
+      open.reactivationOwed = false;
+      return;
+    }
+    if (cause == Cause::kUser) open.reactivationOwed = false;
+    Deliver({false, Notify::kSetFocus, id, 0, 0});
+  };
+  callbacks.userInput = [this] { m_impl->reactivationOwed = false; };
   callbacks.systemMenu = [this](QPoint where) {
     Impl& open = *m_impl;
     if (open.window == nullptr || open.systemMenu.m_items.empty()) return;
@@ -114,10 +163,11 @@ int CDialog::DoModal() {
   impl.window = window.get();
   impl.result = -1;
   impl.ended = false;
+  impl.reactivationOwed = false;
   impl.systemMenu = SystemMenu();
   impl.controls.clear();
 
-  const auto notify = [this](Notify code, int id) { Deliver({code, id, 0, 0}); };
+  const auto notify = [this](Notify code, int id) { Deliver({false, code, id, 0, 0}); };
   for (const BuiltControl& built :
        BuildDialog(*window, *impl.dialogTemplate, ownerWidget != nullptr, notify, window.get())) {
     impl.controls.emplace(built.source->id, built.widget);
@@ -224,19 +274,28 @@ void CDialog::SetIcon(ProgramIcon icon, bool) {
 }
 
 void CDialog::SendCommand(int id) {
-  Deliver({Notify::kClicked, id, 0, 0});
+  Deliver({false, Notify::kClicked, id, 0, 0});
 }
 
 void CDialog::SendSysCommand(unsigned commandId, long param) {
-  Deliver({Notify::kSysCommand, IDC_STATIC, commandId, param});
+  Deliver({true, Notify::kClicked, IDC_STATIC, commandId, param});
 }
 
 void CDialog::Deliver(const DialogEvent& event) {
   Impl& impl = *m_impl;
   if (impl.window == nullptr || impl.quietDepth > 0) return;
+  if (WaitScope::Waiting()) {
+    // Another handler is waiting for its work; this event runs once it is done, if the window
+    // it belongs to is still there.
+    QPointer<QWidget> window = impl.window;
+    WaitScope::Keep([this, window, event] {
+      if (window && m_impl->window == window) Deliver(event);
+    });
+    return;
+  }
   try {
     if (impl.events && impl.events(event)) return;
-    if (event.code == Notify::kSysCommand) {
+    if (event.isSysCommand) {
       OnSysCommand(event.commandId, event.param);
     } else if (event.code == Notify::kClicked && event.controlId == IDOK) {
       OnOK();

@@ -14,7 +14,9 @@ class QWidget;
 struct ExchangeStopped {};
 
 struct CDialog::Impl {
-  const DialogTemplate* dialogTemplate = nullptr;
+  int templateId = 0;
+  const DialogTemplate* fixedTemplate = nullptr;   // a template outside the resources
+  const DialogTemplate* dialogTemplate = nullptr;  // the one the open window was built from
   CDialog* owner = nullptr;
   DialogWindow* window = nullptr;  // while open
   std::map<int, QWidget*> controls;
@@ -26,6 +28,9 @@ struct CDialog::Impl {
   int quietDepth = 0;
   int result = -1;
   bool ended = false;
+  // A box shown inside an exchange closed; the focus the window gets back on its re-activation
+  // is part of that exchange and notifies nobody.
+  bool reactivationOwed = false;
 
   QWidget* Control(int id) const {
     const auto found = controls.find(id);
@@ -53,6 +58,23 @@ struct ControlAccess {
 
 // The window a box or dialog opens over: `owner`'s while it is open, else the active one.
 QWidget* OwnerWindowFor(CDialog* owner);
+
+// While a handler waits for work on another thread (RunWithoutFreezing), events that would run
+// another handler are kept and delivered, in order, once the wait is over.
+class WaitScope {
+ public:
+  WaitScope();
+  ~WaitScope();
+  WaitScope(const WaitScope&) = delete;
+  WaitScope& operator=(const WaitScope&) = delete;
+  // Ends the wait and delivers what was kept.
+  void End();
+  static bool Waiting();
+  static void Keep(std::function<void()> delivery);
+
+ private:
+  bool m_ended = false;
+};
 
 // Keeps notifications quiet for as long as it lives.
 class QuietChange {

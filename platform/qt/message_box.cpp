@@ -55,6 +55,9 @@ int ShowMessageBox(CDialog* owner, const std::string& text, const std::string& c
   box.setDefaultButton(initial);
   box.setEscapeButton(made.back().first);
   box.exec();
+  if (owner != nullptr && owner->IsOpen() && ControlAccess::Of(*owner).quietDepth > 0) {
+    ControlAccess::Of(*owner).reactivationOwed = true;
+  }
   for (const auto& [button, id] : made) {
     if (box.clickedButton() == button) return id;
   }

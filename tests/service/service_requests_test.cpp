@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/seams.h"
+
 namespace {
 
 using namespace std::string_literals;
@@ -53,6 +55,16 @@ TEST(ServiceRequestsTest, AddressFromReplyTrimsLineEndsOnly) {
       {"\tpad\t", "\tpad\t"},
   };
   for (const auto& [reply, local] : cases) EXPECT_EQ(AddressFromReply(reply), local + at);
+}
+
+TEST(ServiceHostSeamTest, RedirectsTheRequestsOnlyWhileItLives) {
+  {
+    ScopedServiceHost host("127.0.0.1:8123");
+    EXPECT_EQ(MakeViewLogUrl("a", "b"),
+              "http://127.0.0.1:8123/vexmora/validate.jsp?username=a&password=b");
+  }
+  EXPECT_EQ(MakeViewLogUrl("a", "b"),
+            std::string("http://") + ServiceHost + "/vexmora/validate.jsp?username=a&password=b");
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -110,13 +111,26 @@ const EventEntry<ProbeDlg> ProbeDlg::kEvents[] = {
     {Notify::kSelChange, kList, &ProbeDlg::OnListSelChange},
     {Notify::kSelEndOk, kList, &ProbeDlg::OnListSelEndOk},
     {Notify::kClicked, kTwo, &ProbeDlg::OnTwo},
-    {Notify::kSysCommand, &ProbeDlg::OnSysCommand},
+    {kSysCommand, &ProbeDlg::OnSysCommand},
 };
 
 // The table must be complete before it is handed over.
 ProbeDlg::ProbeDlg() : CDialog(kProbeTemplate) {
   SetEventTable(kEvents);
 }
+
+// A row takes only the handler its kind calls: a system-command handler in a control row, or
+// a plain handler in the system-command row, does not compile.
+using SysHandler = void (ProbeDlg::*)(unsigned, long);
+using PlainHandler = void (ProbeDlg::*)();
+static_assert(!std::is_constructible_v<EventEntry<ProbeDlg>, Notify, int, SysHandler>);
+static_assert(!std::is_constructible_v<EventEntry<ProbeDlg>, SysCommandEvent, PlainHandler>);
+static_assert(std::is_constructible_v<EventEntry<ProbeDlg>, SysCommandEvent, SysHandler>);
+static_assert(std::is_constructible_v<EventEntry<ProbeDlg>, Notify, int, PlainHandler>);
+
+// Constructed before the program's resources are installed, as a static object or a member
+// of another dialog would be.
+CAboutDlg g_earlyAbout;
 
 template <class Widget>
 Widget* Find(QWidget& box, int id) {
@@ -280,6 +294,38 @@ TEST_F(DialogFrameworkTest, RadioButtonsOfAGroupExcludeEachOtherAndMarksSendNoCl
   });
 }
 
+TEST_F(DialogFrameworkTest, ArrowKeysMoveTheMarkAndTabEntersAtTheMarkedButton) {
+  RunProbe([&](QWidget& box) {
+    auto* one = Find<QRadioButton>(box, kOne);
+    auto* two = Find<QRadioButton>(box, kTwo);
+    box.activateWindow();
+    m_probe.CheckRadioButton(kOne, kTwo, kOne);
+    one->setFocus(Qt::OtherFocusReason);
+    m_probe.m_log.clear();
+    for (Qt::Key key : {Qt::Key_Right, Qt::Key_Down}) {
+      QTest::keyClick(box.focusWidget(), key);
+      EXPECT_TRUE(two->isChecked()) << key;
+      EXPECT_FALSE(one->isChecked()) << key;
+      EXPECT_EQ(box.focusWidget(), two) << key;
+      QTest::keyClick(box.focusWidget(), key == Qt::Key_Right ? Qt::Key_Left : Qt::Key_Up);
+      EXPECT_TRUE(one->isChecked()) << key;
+      EXPECT_EQ(box.focusWidget(), one) << key;
+    }
+    EXPECT_EQ(m_probe.m_log,
+              (std::vector<Logged>{{Notify::kClicked, kTwo}, {Notify::kClicked, kTwo}}));
+
+    // Tab into the group lands on the marked button, and Tab out of it leaves the group.
+    m_probe.CheckRadioButton(kOne, kTwo, kTwo);
+    Find<QWidget>(box, kList)->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(box.focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(box.focusWidget(), two);
+    QTest::keyClick(box.focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(box.focusWidget(), Find<QWidget>(box, kPress));
+    QTest::keyClick(box.focusWidget(), Qt::Key_Backtab);
+    EXPECT_EQ(box.focusWidget(), two);
+  });
+}
+
 TEST_F(DialogFrameworkTest, AMarkIsExchangedWithoutAClick) {
   RunProbe([&](QWidget& box) {
     m_probe.m_log.clear();
@@ -328,6 +374,12 @@ TEST_F(DialogFrameworkTest, TheContextMenuCarriesTheSystemMenuItems) {
     EXPECT_EQ(about.Caption(), "About Vexmora");
     EXPECT_EQ(m_probe.m_sysCommands, (std::vector<unsigned>{kAboutCommand}));
   });
+}
+
+TEST_F(DialogFrameworkTest, ADialogMadeBeforeTheResourcesStillOpens) {
+  auto answer = ModalAnswerer::Button(IDOK);
+  EXPECT_EQ(g_earlyAbout.DoModal(), IDOK);
+  EXPECT_EQ(answer.Caption(), "About Vexmora");
 }
 
 TEST_F(DialogFrameworkTest, TheCloseBoxArrivesAsTheSystemCloseCommand) {
