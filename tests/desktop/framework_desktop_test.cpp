@@ -15,7 +15,7 @@
 
 #include "platform/dialog.h"
 #include "resources/resource_ids.h"
-#include "tests/support/desktop_session.h"
+#include "tests/desktop/desktop_input.h"
 #include "tests/support/modal_answerer.h"
 #include "tests/support/ui_test.h"
 
@@ -66,33 +66,6 @@ const EventEntry<FocusReadingDlg> FocusReadingDlg::kEvents[] = {
 FocusReadingDlg::FocusReadingDlg() : CDialog(kProbeTemplate) {
   SetEventTable(kEvents);
 }
-
-// Answers every message box that opens the way a user does, with Enter through the X server
-// once the box is active, and counts them.
-class BoxCounter {
- public:
-  explicit BoxCounter(std::function<void()> onRunaway) {
-    QObject::connect(&m_timer, &QTimer::timeout, [this, onRunaway = std::move(onRunaway)] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      if (box == nullptr || !box->isVisible() || !box->isActiveWindow() || box == m_last) return;
-      m_last = box;
-      if (++m_count == kRunaway) onRunaway();
-      m_keys.push_back(StartChild({"xdotool", "key", "Return"}));
-    });
-    m_timer.start(20);
-  }
-  ~BoxCounter() {
-    for (pid_t pid : m_keys) StopChild(pid);
-  }
-  int Count() const { return m_count; }
-  static constexpr int kRunaway = 5;
-
- private:
-  QTimer m_timer;
-  QPointer<QMessageBox> m_last;
-  std::vector<pid_t> m_keys;
-  int m_count = 0;
-};
 
 class FrameworkDesktopTest : public UiTest {};
 
@@ -150,13 +123,6 @@ FocusLogDlg::FocusLogDlg() : CDialog(kFocusTemplate) {
   SetEventTable(kEvents);
 }
 
-void Xdotool(std::vector<std::string> args) {
-  args.insert(args.begin(), "xdotool");
-  int status = -1;
-  RunCommand(args, 5000, &status);
-  ASSERT_EQ(status, 0) << args[1];
-}
-
 TEST_F(FrameworkDesktopTest, FocusNotificationsFollowTheUserNotThePopups) {
   FocusLogDlg dialog;
   auto closer = ModalAnswerer::Escape([&](QWidget& window) {
@@ -185,9 +151,8 @@ TEST_F(FrameworkDesktopTest, FocusNotificationsFollowTheUserNotThePopups) {
     QTRY_COMPARE_WITH_TIMEOUT(dialog.m_focus, (std::vector<int>{kFree, kList, kOther}), 5000);
 
     // The window becomes active again after another closed: the focus comes back to the edit.
-    auto about = ModalAnswerer::Escape([](QWidget& box) {
-      QTRY_VERIFY_WITH_TIMEOUT(box.isActiveWindow(), 5000);
-    });
+    auto about = ModalAnswerer::Escape(
+        [](QWidget& box) { QTRY_VERIFY_WITH_TIMEOUT(box.isActiveWindow(), 5000); });
     CDialog aboutBox(IDD_ABOUT);
     aboutBox.DoModal();
     QTRY_COMPARE_WITH_TIMEOUT(dialog.m_focus, (std::vector<int>{kFree, kList, kOther, kOther}),
