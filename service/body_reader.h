@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// Room for one piece of a reply: at most 1022 body bytes plus the terminator.
+inline constexpr std::size_t kPieceBufferSize = 1024;
+// Body bytes one piece may consume.
+inline constexpr std::size_t kPieceLimit = kPieceBufferSize - 2;
+
+// Drops every span from "<" to the next ">" from `text`, in place. The in-tag state carries
+// over from one call to the next, so a tag may span pieces and lines; each fetch starts it
+// afresh.
+void RemoveMarkup(char* text);
+void ResetMarkupState();
+
+// The markup rule on `length` bytes of `text` that may hold NULs: every byte from a "<" up to and
+// including the next ">" is dropped, and every CR too when `dropCr`; the kept bytes move to the
+// front of `text` in order. `inTag` is the state before the first byte and becomes the state
+// after the last. Returns how many bytes were kept.
+std::size_t FilterMarkup(char* text, std::size_t length, bool& inTag, bool dropCr = false);
+
+// Cuts a reply body, given in blocks of any size, into pieces the way the reader always has: at
+// most kPieceLimit bytes consumed per piece, CRs consumed but not stored, an LF stored and ending
+// the piece. Each piece is filtered (RemoveMarkup, sharing its state) and appended to `text` up
+// to its first NUL; `piece` holds the last one, filtered, when the body ends.
+class PieceReader {
+ public:
+  PieceReader(char (&piece)[kPieceBufferSize], std::string& text) : m_piece(piece), m_text(text) {}
+
+  void Feed(std::string_view bytes);
+  // The body is exhausted: a piece with stored bytes still counts.
+  void Finish();
+
+ private:
+  void FeedPieceByPiece(const char* at, const char* end);
+  void Emit(std::size_t stored);
+
+  char* m_piece;
+  std::string& m_text;
+  std::size_t m_stored = 0;    // bytes of the unfinished piece in m_piece
+  std::size_t m_consumed = 0;  // body bytes the unfinished piece has consumed
+};
