@@ -207,12 +207,28 @@ bool CanUseWideBlocks() {
          __builtin_cpu_supports("avx512vbmi2");
 }
 
-const bool g_wideBlocks = CanUseWideBlocks();
-const bool g_blocks = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi2");
+const bool g_hasWideBlocks = CanUseWideBlocks();
+const bool g_hasBlocks = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi2");
+#else
+constexpr bool g_hasWideBlocks = false;
+constexpr bool g_hasBlocks = false;
 
 #endif
 
+MarkupKernel g_kernel = g_hasWideBlocks ? MarkupKernel::kWideBlocks
+                        : g_hasBlocks   ? MarkupKernel::kBlocks
+                                        : MarkupKernel::kPortable;
+
 }  // namespace
+
+bool UseMarkupKernel(MarkupKernel kernel) {
+  if ((kernel == MarkupKernel::kWideBlocks && !g_hasWideBlocks) ||
+      (kernel == MarkupKernel::kBlocks && !g_hasBlocks)) {
+    return false;
+  }
+  g_kernel = kernel;
+  return true;
+}
 
 std::size_t FilterMarkup(char* text, std::size_t length, bool& inTag, bool dropCr) {
   std::size_t skip = 0;
@@ -223,8 +239,11 @@ std::size_t FilterMarkup(char* text, std::size_t length, bool& inTag, bool dropC
     skip = static_cast<std::size_t>(open - text);
   }
 #ifdef VEXMORA_AVX2_FILTER
-  if (g_wideBlocks) return skip + FilterByWideBlocks(text + skip, length - skip, inTag, dropCr);
-  if (g_blocks) return skip + FilterByBlocks(text + skip, length - skip, inTag, dropCr);
+  if (g_kernel == MarkupKernel::kWideBlocks) {
+    return skip + FilterByWideBlocks(text + skip, length - skip, inTag, dropCr);
+  }
+  if (g_kernel == MarkupKernel::kBlocks)
+    return skip + FilterByBlocks(text + skip, length - skip, inTag, dropCr);
 #endif
   return skip + (dropCr ? FilterByBytes(text + skip, length - skip, inTag, true)
                         : FilterByRuns(text + skip, length - skip, inTag));

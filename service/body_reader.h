@@ -21,6 +21,13 @@ void ResetMarkupState();
 // after the last. Returns how many bytes were kept.
 std::size_t FilterMarkup(char* text, std::size_t length, bool& inTag, bool dropCr = false);
 
+// The ways FilterMarkup can run, all to the same bytes: 64-byte blocks with AVX-512, 64-byte
+// blocks with AVX2 and BMI2, or runs between "<" and ">" found by memchr. The fastest the
+// processor has is used; tests and fuzzing pick each in turn. Returns false (and changes
+// nothing) for one this processor or build lacks.
+enum class MarkupKernel { kWideBlocks, kBlocks, kPortable };
+bool UseMarkupKernel(MarkupKernel kernel);
+
 // Cuts a reply body, given in blocks of any size, into pieces the way the reader always has: at
 // most kPieceLimit bytes consumed per piece, CRs consumed but not stored, an LF stored and ending
 // the piece. Each piece is filtered (RemoveMarkup, sharing its state) and appended to `text` up

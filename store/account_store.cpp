@@ -112,8 +112,9 @@ void AccountStore::Load(AccountTable& table, AccountList& list) const {
 void AccountStore::Append(const AccountRecord& record, bool savePassword) const {
   using namespace std::string_view_literals;
   // A "," or LF in the name or e-mail would split the line; a NUL password byte is stored as LF.
+  // A line with neither name nor e-mail holds no account when it is read again.
   if (Holds(record.name, ",\n"sv) || Holds(record.email, ",\n"sv) ||
-      Holds(record.password, "\0"sv)) {
+      Holds(record.password, "\0"sv) || (record.name.empty() && record.email.empty())) {
     throw std::invalid_argument("an account field holds a character the account file cannot keep");
   }
   std::string line = record.name + ',' + record.email + ',';

@@ -34,8 +34,8 @@ class AccountStore {
   void Load(AccountTable& table, AccountList& list) const;
   // Appends the line of `record`, with its password only when `savePassword`, and flushes it
   // to the disk. Throws CFileException, or std::invalid_argument (nothing written) for a record
-  // whose line would not read back as itself: a "," or LF in the name or e-mail address, or a
-  // NUL byte in the password.
+  // whose line would not read back as itself: a "," or LF in the name or e-mail address, a NUL
+  // byte in the password, or neither a name nor an e-mail address.
   void Append(const AccountRecord& record, bool savePassword) const;
   // Deletes the file; true when it was deleted. Never throws.
   bool Erase() const;
