@@ -4,6 +4,7 @@
 // where the ratio is the median project time over the median floor time and the spread is the
 // range between the first and third quartile of the per-repetition ratios. It never judges the
 // figures: the target is printed for the reader.
+// Usage: vexmora_ratios [REPETITIONS] [TEXT]   (TEXT: only the figures whose name holds it)
 #include <curl/curl.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -65,11 +66,13 @@ std::string Duration(double ns) {
 }
 
 int g_repetitions = 21;
+const char* g_only = nullptr;  // figures whose name holds this text; all when null
 
 // Runs `project` and `floor` `perRep` times per repetition, alternating which goes first, and
 // prints the figure's line. `bytes` (when not 0) adds the throughput of both.
 void Figure(const char* name, const char* target, int perRep, const Timed& project,
             const Timed& floor, double bytes = 0) {
+  if (g_only != nullptr && std::strstr(name, g_only) == nullptr) return;
   for (int i = 0; i < perRep; ++i) {  // warm caches and connections
     project();
     floor();
@@ -254,6 +257,7 @@ void FetchFigure(const char* name, const char* target, std::size_t size, int per
 
 int main(int argc, char** argv) {
   if (argc > 1) g_repetitions = std::max(3, std::atoi(argv[1]));
+  if (argc > 2) g_only = argv[2];
   for (const char* name :
        {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY", "no_proxy", "NO_PROXY"}) {
     ::unsetenv(name);

@@ -44,10 +44,10 @@ std::size_t CopyWithoutCr(char* to, const char* from, std::size_t length) {
 }
 
 // The rule a run at a time: outside a tag, copy up to the next "<"; inside, skip to the next ">".
-std::size_t FilterByRuns(char* text, std::size_t length, bool& inTag) {
-  char* out = text;
-  const char* at = text;
-  const char* const end = text + length;
+std::size_t FilterByRuns(char* const to, const char* from, std::size_t length, bool& inTag) {
+  char* out = to;
+  const char* at = from;
+  const char* const end = from + length;
   bool in = inTag;
   while (at < end) {
     const std::size_t left = static_cast<std::size_t>(end - at);
@@ -67,14 +67,15 @@ std::size_t FilterByRuns(char* text, std::size_t length, bool& inTag) {
     }
   }
   inTag = in;
-  return static_cast<std::size_t>(out - text);
+  return static_cast<std::size_t>(out - to);
 }
 
-std::size_t FilterByBytes(char* text, std::size_t length, bool& inTag, bool dropCr) {
-  char* out = text;
+std::size_t FilterByBytes(char* const to, const char* from, std::size_t length, bool& inTag,
+                          bool dropCr) {
+  char* out = to;
   bool in = inTag;
   for (std::size_t i = 0; i < length; ++i) {
-    const char c = text[i];
+    const char c = from[i];
     if (in) {
       in = c != '>';
     } else if (c == '<') {
@@ -84,7 +85,7 @@ std::size_t FilterByBytes(char* text, std::size_t length, bool& inTag, bool drop
     }
   }
   inTag = in;
-  return static_cast<std::size_t>(out - text);
+  return static_cast<std::size_t>(out - to);
 }
 
 #ifdef VEXMORA_AVX2_FILTER
@@ -140,14 +141,15 @@ __attribute__((target("bmi2,popcnt"))) inline char* Pack(char* to, const char* f
   return to;
 }
 
-__attribute__((target("avx2,bmi2,popcnt"))) std::size_t FilterByBlocks(char* text,
+__attribute__((target("avx2,bmi2,popcnt"))) std::size_t FilterByBlocks(char* const to,
+                                                                       const char* from,
                                                                        std::size_t length,
                                                                        bool& inTag, bool dropCr) {
   std::uint64_t carry = inTag ? 1 : 0;
-  char* out = text;
+  char* out = to;
   std::size_t i = 0;
   for (; i + 64 <= length; i += 64) {
-    char* const in = text + i;
+    const char* const in = from + i;
     const Block b = Classify(in, dropCr);
     if ((b.lt | b.gt | b.cr) == 0) {
       if (carry == 0) {  // plain text: kept whole
@@ -163,7 +165,7 @@ __attribute__((target("avx2,bmi2,popcnt"))) std::size_t FilterByBlocks(char* tex
     const std::size_t rest = length - i;
     alignas(32) char tail[64] = {};
     char packed[72];
-    std::memcpy(tail, text + i, rest);
+    std::memcpy(tail, from + i, rest);
     const Block b = Classify(tail, dropCr);
     const std::uint64_t valid = rest == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << rest) - 1;
     const std::uint64_t keep = KeepMask(b, carry, static_cast<unsigned>(rest - 1)) & valid;
@@ -172,26 +174,35 @@ __attribute__((target("avx2,bmi2,popcnt"))) std::size_t FilterByBlocks(char* tex
     out += kept;
   }
   inTag = carry != 0;
-  return static_cast<std::size_t>(out - text);
+  return static_cast<std::size_t>(out - to);
 }
 
 // The same with 64-byte registers: the masks come straight from the compares and the kept
 // bytes are packed and stored in one step each, so no load or store leaves the buffer.
+// It also tells whether a NUL went by, at no extra pass.
 __attribute__((target("avx512f,avx512bw,avx512vbmi2,popcnt"))) std::size_t FilterByWideBlocks(
-    char* text, std::size_t length, bool& inTag, bool dropCr) {
+    char* const to, const char* from, std::size_t length, bool& inTag, bool dropCr, bool& sawNul) {
   std::uint64_t carry = inTag ? 1 : 0;
-  char* out = text;
+  std::uint64_t nuls = 0;
+  char* out = to;
   const __m512i lt = _mm512_set1_epi8('<'), gt = _mm512_set1_epi8('>'),
                 cr = _mm512_set1_epi8(dropCr ? '\r' : '<');
   for (std::size_t i = 0; i < length; i += 64) {
     const std::size_t rest = length - i;
     const __mmask64 valid = rest >= 64 ? ~__mmask64{0} : (__mmask64{1} << rest) - 1;
-    const __m512i bytes = _mm512_maskz_loadu_epi8(valid, text + i);
+    const __m512i bytes = _mm512_maskz_loadu_epi8(valid, from + i);
+    nuls |= _mm512_mask_cmpeq_epi8_mask(valid, bytes, _mm512_setzero_si512());
     const Block b{_mm512_mask_cmpeq_epi8_mask(valid, bytes, lt),
                   _mm512_mask_cmpeq_epi8_mask(valid, bytes, gt),
                   _mm512_mask_cmpeq_epi8_mask(valid, bytes, cr)};
     const unsigned last = rest >= 64 ? 63 : static_cast<unsigned>(rest - 1);
-    const std::uint64_t keep = KeepMask(b, carry, last) & valid;
+    // Both outcomes first, then the one the carried state picks: the blocks wait on each
+    // other for a select only.
+    std::uint64_t carryIfOut = 0, carryIfIn = 1;
+    const std::uint64_t keepIfOut = KeepMask(b, carryIfOut, last);
+    const std::uint64_t keepIfIn = KeepMask(b, carryIfIn, last);
+    const std::uint64_t keep = (carry != 0 ? keepIfIn : keepIfOut) & valid;
+    carry = carry != 0 ? carryIfIn : carryIfOut;
     if (keep == 0) continue;
     const int kept = __builtin_popcountll(keep);
     _mm512_mask_storeu_epi8(out, (kept == 64 ? ~__mmask64{0} : (__mmask64{1} << kept) - 1),
@@ -199,7 +210,8 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi2,popcnt"))) std::size_t Filte
     out += kept;
   }
   inTag = carry != 0;
-  return static_cast<std::size_t>(out - text);
+  sawNul = nuls != 0;
+  return static_cast<std::size_t>(out - to);
 }
 
 bool CanUseWideBlocks() {
@@ -230,23 +242,46 @@ bool UseMarkupKernel(MarkupKernel kernel) {
   return true;
 }
 
-std::size_t FilterMarkup(char* text, std::size_t length, bool& inTag, bool dropCr) {
+namespace {
+
+// FilterMarkup from `from` to `to` (which may be `from` itself, or lie before it); when `nul`
+// is given it tells whether the bytes held a NUL.
+std::size_t FilterInto(char* to, const char* from, std::size_t length, bool& inTag, bool dropCr,
+                       bool* nul = nullptr) {
   std::size_t skip = 0;
-  if (!inTag && !dropCr) {
+  if (!inTag && !dropCr && to == from) {
     // Text before the first tag stays where it is.
-    const char* open = FindByte(text, '<', length);
+    const char* open = FindByte(from, '<', length);
+    if (nul != nullptr) *nul = FindByte(from, '\0', length) != nullptr;
     if (open == nullptr) return length;
-    skip = static_cast<std::size_t>(open - text);
+    skip = static_cast<std::size_t>(open - from);
+    nul = nullptr;
   }
+  to += skip;
+  from += skip;
+  length -= skip;
 #ifdef VEXMORA_AVX2_FILTER
   if (g_kernel == MarkupKernel::kWideBlocks) {
-    return skip + FilterByWideBlocks(text + skip, length - skip, inTag, dropCr);
+    bool sawNul = false;
+    const std::size_t kept = FilterByWideBlocks(to, from, length, inTag, dropCr, sawNul);
+    if (nul != nullptr) *nul = sawNul;
+    return skip + kept;
   }
-  if (g_kernel == MarkupKernel::kBlocks)
-    return skip + FilterByBlocks(text + skip, length - skip, inTag, dropCr);
 #endif
-  return skip + (dropCr ? FilterByBytes(text + skip, length - skip, inTag, true)
-                        : FilterByRuns(text + skip, length - skip, inTag));
+  if (nul != nullptr) *nul = FindByte(from, '\0', length) != nullptr;
+#ifdef VEXMORA_AVX2_FILTER
+  if (g_kernel == MarkupKernel::kBlocks) {
+    return skip + FilterByBlocks(to, from, length, inTag, dropCr);
+  }
+#endif
+  return skip + (dropCr ? FilterByBytes(to, from, length, inTag, true)
+                        : FilterByRuns(to, from, length, inTag));
+}
+
+}  // namespace
+
+std::size_t FilterMarkup(char* text, std::size_t length, bool& inTag, bool dropCr) {
+  return FilterInto(text, text, length, inTag, dropCr);
 }
 
 void RemoveMarkup(char* text) {
@@ -289,7 +324,7 @@ void PieceReader::Feed(std::string_view bytes) {
   const char* const data = bytes.data();
   const std::size_t n = bytes.size();
   if (n == 0) return;
-  if (FindByte(data, '\0', n) != nullptr || FindByte(m_piece, '\0', m_stored) != nullptr) {
+  if (FindByte(m_piece, '\0', m_stored) != nullptr) {
     FeedPieceByPiece(data, data + n);
     return;
   }
@@ -323,6 +358,13 @@ void PieceReader::Feed(std::string_view bytes) {
     }
     consumedAfter = total - limit * full;
   }
+  // The last piece and what follows it are short: look for a NUL there at once. One before
+  // them shows while they are filtered.
+  const std::size_t from = lastStart > 0 ? static_cast<std::size_t>(lastStart) : 0;
+  if (FindByte(data + from, '\0', n - from) != nullptr) {
+    FeedPieceByPiece(data, data + n);
+    return;
+  }
 
   if (lastEnd < 0) {  // the unfinished piece goes on
     m_stored += CopyWithoutCr(m_piece + m_stored, data, n);
@@ -332,15 +374,23 @@ void PieceReader::Feed(std::string_view bytes) {
   bool inTag = g_inTag;
   std::size_t stored = m_stored;
   if (lastStart > 0) {
-    // The pieces before the last one: their text at once.
-    const std::size_t old = m_text.size();
-    m_text.append(m_piece, m_stored);
-    m_text.append(data, static_cast<std::size_t>(lastStart));
-    const std::size_t kept = FilterMarkup(m_text.data() + old, m_text.size() - old, inTag, true);
-    m_text.resize(old + kept);
+    // The pieces before the last one: their text at once, filtered into a scratch buffer so the
+    // text grows by the kept bytes only.
+    const std::size_t need = m_stored + from;
+    if (m_scratchSize < need) {
+      m_scratch.reset(new char[need]);
+      m_scratchSize = need;
+    }
+    bool nul = false;
+    std::size_t kept = FilterInto(m_scratch.get(), m_piece, m_stored, inTag, true);
+    kept += FilterInto(m_scratch.get() + kept, data, from, inTag, true, &nul);
+    if (nul) {
+      FeedPieceByPiece(data, data + n);
+      return;
+    }
+    m_text.append(m_scratch.get(), kept);
     stored = 0;
   }
-  const std::size_t from = lastStart > 0 ? static_cast<std::size_t>(lastStart) : 0;
   stored += CopyWithoutCr(m_piece + stored, data + from, static_cast<std::size_t>(lastEnd) - from);
   const std::size_t kept = FilterMarkup(m_piece, stored, inTag);
   m_piece[kept] = '\0';

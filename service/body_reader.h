@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -46,6 +47,8 @@ class PieceReader {
 
   char* m_piece;
   std::string& m_text;
+  std::unique_ptr<char[]> m_scratch;  // filtered text of the pieces a block completes
+  std::size_t m_scratchSize = 0;
   std::size_t m_stored = 0;    // bytes of the unfinished piece in m_piece
   std::size_t m_consumed = 0;  // body bytes the unfinished piece has consumed
 };
