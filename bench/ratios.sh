@@ -16,6 +16,10 @@ if [[ ! -x "$vexmora" ]]; then
   echo "Start-up to the main window shown: skipped, no vexmora executable at $vexmora"
   exit 0
 fi
+if [[ ! -x "$bench/vexmora_startup_probe" ]]; then
+  echo "Start-up to the main window shown: skipped, the probe was not built (no Xlib headers)"
+  exit 0
+fi
 if ! command -v Xvfb >/dev/null 2>&1; then
   sudo_cmd=()
   [[ $(id -u) -eq 0 ]] || sudo_cmd=(sudo)
