@@ -1,6 +1,5 @@
 #include "store/account_store.h"
 
-#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -27,22 +26,23 @@ bool Holds(std::string_view text, std::string_view bytes) {
   return text.find_first_of(bytes) != std::string_view::npos;
 }
 
-// Opens `path` for one operation, waiting up to kHeldFileWait while another copy holds it.
+// Opens `path` for one operation, waiting up to kHeldFileWait while another copy holds it. The
+// other copy lets go between two operations for a moment only, so the file is tried again soon
+// and often; each try costs a few microseconds.
 void OpenWaiting(CFile& file, const std::string& path, CFile::Access access) {
+  constexpr auto kPause = std::chrono::microseconds(100);
   const auto deadline = std::chrono::steady_clock::now() + kHeldFileWait;
-  auto pause = std::chrono::microseconds(200);
   for (;;) {
     try {
       file.Open(path, access);
       return;
     } catch (const CFileException& e) {
       if (e.Cause() != FileErrorCause::kSharingViolation ||
-          std::chrono::steady_clock::now() + pause > deadline) {
+          std::chrono::steady_clock::now() + kPause > deadline) {
         throw;
       }
     }
-    std::this_thread::sleep_for(pause);
-    pause = std::min<std::chrono::microseconds>(pause * 2, std::chrono::milliseconds(20));
+    std::this_thread::sleep_for(kPause);
   }
 }
 
