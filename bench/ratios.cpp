@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/floors.h"
 #include "service/page_fetcher.h"
 #include "store/account_store.h"
 #include "tests/support/fake_http_server.h"
@@ -108,25 +109,10 @@ void Figure(const char* name, const char* target, int perRep, const Timed& proje
   std::fflush(stdout);
 }
 
-// The bare read of a whole file: open, read to the end, close.
-double BareRead(const std::string& path, std::vector<char>& buffer) {
-  return TimeIt([&] {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) std::abort();
-    while (::read(fd, buffer.data(), buffer.size()) > 0) {
-    }
-    ::close(fd);
-  });
-}
-
 void StoreFigures() {
   TempDir dir;
   const AccountStore store(dir.File("vxconfig.qdz"));
-  std::string file;
-  for (int i = 0; i < kMaxAccounts; ++i) {
-    file +=
-        "Account " + std::to_string(i) + ",someone" + std::to_string(i) + "@example.org,klmnop\r\n";
-  }
+  const std::string file = FullStoreFile();
   std::vector<char> buffer(64 * 1024);
 
   WriteBytes(store.Path(), file);
@@ -138,7 +124,7 @@ void StoreFigures() {
         list.names.reserve(kMaxAccounts);
         return TimeIt([&] { store.Load(table, list); });
       },
-      [&] { return BareRead(store.Path(), buffer); });
+      [&] { return TimeIt([&] { BareRead(store.Path(), buffer); }); });
 
   // The same with the table and list made and freed inside the time, as start-up pays them.
   Figure(
@@ -150,7 +136,7 @@ void StoreFigures() {
           store.Load(table, list);
         });
       },
-      [&] { return BareRead(store.Path(), buffer); });
+      [&] { return TimeIt([&] { BareRead(store.Path(), buffer); }); });
 
   const std::string empty = dir.File("empty.qdz");
   WriteBytes(empty, "");
@@ -162,7 +148,7 @@ void StoreFigures() {
         NameList list;
         return TimeIt([&] { emptyStore.Load(table, list); });
       },
-      [&] { return BareRead(empty, buffer); });
+      [&] { return TimeIt([&] { BareRead(empty, buffer); }); });
 
   const std::string bare = dir.File("bare.qdz");
   const std::string line = "Bob,bob@example.org,}o|mo~\r\n";
@@ -171,29 +157,7 @@ void StoreFigures() {
       [&] { return TimeIt([&] {
               store.Append({"Bob", "bob@example.org", "secret"}, true);
             }); },
-      [&] {
-        return TimeIt([&] {
-          const int fd = ::open(bare.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
-          if (fd < 0 || ::write(fd, line.data(), line.size()) != static_cast<ssize_t>(line.size()))
-            std::abort();
-          ::fsync(fd);
-          ::close(fd);
-        });
-      });
-}
-
-std::string HtmlBody(std::size_t size) {
-  std::string body;
-  while (body.size() < size) body += "<tr><td class=\"x\">cell text</td></tr>\r\n";
-  body.resize(size);
-  return body;
-}
-
-std::string PlainText(std::size_t size) {
-  std::string text;
-  while (text.size() < size) text += "The quick brown fox jumps over the lazy dog. 0123456789\n";
-  text.resize(size);
-  return text;
+      [&] { return TimeIt([&] { BareAppend(bare, line); }); });
 }
 
 // RemoveMarkup over a batch of pieces in place against memcpy of the same pieces; the batch is
@@ -230,21 +194,6 @@ void MarkupFigure(const char* name, const char* target, const std::string& piece
       static_cast<double>(piece.size()));
 }
 
-size_t Discard(char*, size_t size, size_t count, void*) {
-  return size * count;
-}
-
-// A bare libcurl easy GET of `url`, body discarded.
-double BareGet(const std::string& url) {
-  return TimeIt([&] {
-    CURL* curl = curl_easy_init();
-    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Discard);
-    if (curl_easy_perform(curl) != CURLE_OK) std::abort();
-    curl_easy_cleanup(curl);
-  });
-}
-
 void FetchFigure(const char* name, const char* target, std::size_t size, int perRep) {
   FakeHttpServer server;
   const std::string body = HtmlBody(size);
@@ -260,7 +209,7 @@ void FetchFigure(const char* name, const char* target, std::size_t size, int per
       },
       [&] {
         server.AnswerWith(200, body);
-        return BareGet(url);
+        return TimeIt([&] { BareGet(url); });
       },
       static_cast<double>(size));
 }
