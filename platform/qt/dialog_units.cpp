@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <map>
+#include <utility>
 #include <string>
 
 #include "platform/qt/dialog_font.h"
@@ -32,14 +34,20 @@ constexpr double kWideningStep = 0.02;
 }  // namespace
 
 QFont DialogFontFor(const DialogFont& font) {
-  QFont wanted(QString::fromLatin1(font.face), font.points);
-  if (QFontInfo(wanted).family().compare(wanted.family(), Qt::CaseInsensitive) == 0) {
-    return wanted;
+  // Asking the font matcher whether a face is there costs more than building a whole dialog
+  // when it is not (the matcher searches every substitute), so the answer is looked up in the
+  // list of installed families, once per font. The cache lives as long as the process.
+  static auto* const cache = new std::map<std::pair<std::string, int>, QFont>;
+  const auto key = std::make_pair(std::string(font.face), font.points);
+  if (const auto found = cache->find(key); found != cache->end()) return found->second;
+  QFont chosen(QString::fromLatin1(font.face), font.points);
+  if (!QFontDatabase::hasFamily(chosen.family())) {
+    chosen = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    chosen.setStyleHint(QFont::SansSerif);
+    chosen.setPointSize(font.points);
   }
-  QFont fallback = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-  fallback.setStyleHint(QFont::SansSerif);
-  fallback.setPointSize(font.points);
-  return fallback;
+  cache->emplace(key, chosen);
+  return chosen;
 }
 
 DialogBaseUnits BaseUnitsOf(const QFont& font) {
