@@ -8,15 +8,14 @@
 #include <mutex>
 #include <string_view>
 
+#include "service/piece_reader.h"
+
 namespace {
 
 // The agent the service has always seen from this client.
 constexpr const char* kUserAgent = "TEAR - MFC Sample App";
 constexpr std::size_t kMaxUrlPart = 2083;  // host and object each, as the service's clients allow
-constexpr std::size_t kPieceLimit = kPieceBufferSize - 2;  // body bytes one piece may consume
 constexpr std::size_t kMaxClientText = 1023;
-
-bool g_inTag = false;
 
 struct CurlFree {
   void operator()(char* p) const { curl_free(p); }
@@ -89,40 +88,6 @@ ParsedUrl ParseHttpUrl(const std::string& url) {
   return parsed;
 }
 
-// Cuts the body into pieces the way the reader always has: at most kPieceLimit bytes consumed
-// per piece, CRs consumed but not stored, an LF stored and ending the piece. Each piece is
-// filtered and appended up to its first NUL.
-class PieceReader {
- public:
-  PieceReader(char (&piece)[kPieceBufferSize], std::string& text) : m_piece(piece), m_text(text) {}
-
-  void Feed(std::string_view bytes) {
-    for (const char c : bytes) {
-      ++m_consumed;
-      if (c != '\r') m_piece[m_stored++] = c;
-      if (c == '\n' || m_consumed == kPieceLimit) Emit();
-    }
-  }
-  // The body is exhausted: a piece with stored bytes still counts.
-  void Finish() {
-    if (m_stored > 0) Emit();
-  }
-
- private:
-  void Emit() {
-    m_piece[m_stored] = '\0';
-    RemoveMarkup(m_piece);
-    m_text += m_piece;
-    m_stored = 0;
-    m_consumed = 0;
-  }
-
-  char* m_piece;
-  std::string& m_text;
-  std::size_t m_stored = 0;
-  std::size_t m_consumed = 0;
-};
-
 // What one transfer gathers while it runs.
 struct Transfer {
   CURL* curl = nullptr;
@@ -180,26 +145,6 @@ Page Failed(long status, long code, std::string_view text) {
 }
 
 }  // namespace
-
-void RemoveMarkup(char* text) {
-  char* out = text;
-  for (const char* in = text; *in != '\0'; ++in) {
-    if (!g_inTag) {
-      if (*in == '<') {
-        g_inTag = true;
-      } else {
-        *out++ = *in;
-      }
-    } else if (*in == '>') {
-      g_inTag = false;
-    }
-  }
-  *out = '\0';
-}
-
-void ResetMarkupState() {
-  g_inTag = false;
-}
 
 Page FetchPage(std::string url, char (&piece)[kPieceBufferSize]) {
   return FetchPage(std::move(url), piece, FetchLimits{});
