@@ -7,6 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include <stdexcept>
+#endif
+
 #include "service/service_requests.h"
 #include "tests/support/fake_http_server.h"
 
@@ -124,21 +130,86 @@ TEST_F(PageFetcherTest, NormalisesThePathButNotTheQuery) {
   }
 }
 
-// On Windows the proxy comes from the system's settings, not from the environment.
-#ifndef _WIN32
+#ifdef _WIN32
+// Points the user's internet settings at a proxy while it lives; the settings go as they came.
+class ScopedSystemProxy {
+ public:
+  explicit ScopedSystemProxy(const std::string& server) {
+    if (::RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
+                          &m_key, nullptr) != ERROR_SUCCESS) {
+      throw std::runtime_error("cannot open the internet settings");
+    }
+    m_hadEnable = Save("ProxyEnable", m_enable);
+    m_hadServer = Save("ProxyServer", m_server);
+    const DWORD on = 1;
+    ::RegSetValueExA(m_key, "ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&on),
+                     sizeof on);
+    ::RegSetValueExA(m_key, "ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(server.c_str()),
+                     static_cast<DWORD>(server.size() + 1));
+  }
+  ~ScopedSystemProxy() {
+    Restore("ProxyEnable", m_hadEnable, m_enable);
+    Restore("ProxyServer", m_hadServer, m_server);
+    ::RegCloseKey(m_key);
+  }
+  ScopedSystemProxy(const ScopedSystemProxy&) = delete;
+  ScopedSystemProxy& operator=(const ScopedSystemProxy&) = delete;
+
+ private:
+  struct Value {
+    DWORD type = 0;
+    std::vector<BYTE> bytes = std::vector<BYTE>(1024);
+  };
+  static constexpr const char* kKey =
+      "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+
+  bool Save(const char* name, Value& value) {
+    DWORD size = static_cast<DWORD>(value.bytes.size());
+    if (::RegQueryValueExA(m_key, name, nullptr, &value.type, value.bytes.data(), &size) !=
+        ERROR_SUCCESS) {
+      return false;
+    }
+    value.bytes.resize(size);
+    return true;
+  }
+  void Restore(const char* name, bool had, const Value& value) {
+    if (had) {
+      ::RegSetValueExA(m_key, name, 0, value.type, value.bytes.data(),
+                       static_cast<DWORD>(value.bytes.size()));
+    } else {
+      ::RegDeleteValueA(m_key, name);
+    }
+  }
+
+  HKEY m_key = nullptr;
+  bool m_hadEnable = false;
+  bool m_hadServer = false;
+  Value m_enable;
+  Value m_server;
+};
+
+TEST_F(PageFetcherTest, GoesThroughTheProxyTheSystemSettingsName) {
+  Page page;
+  {
+    const ScopedSystemProxy proxy("127.0.0.1:" + std::to_string(m_server.Port()));
+    m_server.AnswerWith(200, "via proxy");
+    page = Fetch(MakeViewLogUrl("a@b.c", "p w"));
+  }
+  const std::string origin = "http://"s + ServiceHost + ":80";  // the library names the port
+#else
 TEST_F(PageFetcherTest, GoesThroughTheProxyTheEnvironmentNames) {
   ::setenv("http_proxy", m_server.Url("").c_str(), 1);
   m_server.AnswerWith(200, "via proxy");
   const Page page = Fetch(MakeViewLogUrl("a@b.c", "p w"));
   ::unsetenv("http_proxy");
+  const std::string origin = "http://"s + ServiceHost;
+#endif
   EXPECT_EQ(page.text, "via proxy");
   ASSERT_EQ(m_server.Requests().size(), 1u);
   const std::string request = m_server.Requests()[0];
   EXPECT_EQ(request.substr(0, request.find("\r\n")),
-            "GET http://"s + ServiceHost + "/vexmora/validate.jsp?username=a%40b.c&password=p%20w" +
-                " HTTP/1.0");
+            "GET " + origin + "/vexmora/validate.jsp?username=a%40b.c&password=p%20w HTTP/1.0");
 }
-#endif
 
 struct BodyCase {
   const char* what;
