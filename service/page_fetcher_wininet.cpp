@@ -104,6 +104,7 @@ struct Exchange {
   std::deque<std::string> blocks;  // body bytes not yet taken
   bool finished = false;           // no more blocks will come
   DWORD error = 0;                 // why the exchange ended early; 0 at the end of the body
+  std::string errorText;           // the library's text for it, which only its thread can ask
   bool abandoned = false;          // the waiting side gave up: read no further
 };
 
@@ -127,9 +128,11 @@ void Converse(const std::shared_ptr<Exchange>& exchange, HINTERNET sessionHandle
   const InternetHandle connection(connectionHandle);
   const InternetHandle request(requestHandle);
   const auto finish = [&](DWORD error) {
+    std::string text = error != 0 ? ClientText(error) : std::string();
     {
       const std::lock_guard lock(exchange->mutex);
       exchange->error = error;
+      exchange->errorText = std::move(text);
       exchange->finished = true;
     }
     exchange->changed.notify_all();
@@ -334,9 +337,10 @@ Page FetchPage(std::string url, char (&piece)[kPieceBufferSize], const FetchLimi
   }
   const DWORD status = exchange->status;
   const DWORD error = exchange->error;
+  const std::string errorText = exchange->errorText;
   const std::optional<DWORD> announced = exchange->announced;
   leave();
-  if (error != 0) return Failed(status, error);
+  if (error != 0) return Failed(status, error, errorText);
   // The library takes a connection that ends early for the end of the body.
   if (announced && received < *announced) {
     return Failed(status, ERROR_INTERNET_CONNECTION_ABORTED,
