@@ -11,6 +11,8 @@ packages=(
   fonts-dejavu-core xdg-utils
   libcanberra-dev
   xvfb xauth openbox xdotool xclip x11-utils
+  nlohmann-json3-dev
+  desktop-file-utils appstream lintian dpkg-dev file
 )
 
 missing=()

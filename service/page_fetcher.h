@@ -5,9 +5,7 @@
 #include <string>
 
 #include "platform/user_facing_error.h"
-
-// Room for one piece of a reply: at most 1022 body bytes plus the terminator.
-inline constexpr std::size_t kPieceBufferSize = 1024;
+#include "service/body_reader.h"
 
 struct Page {
   std::string text;     // body without CRs and markup, or "Error"
@@ -37,9 +35,3 @@ class HttpClientError : public UserFacingError {
 // server goes quiet. Throws HttpClientError when no client can be made.
 Page FetchPage(std::string url, char (&piece)[kPieceBufferSize]);
 Page FetchPage(std::string url, char (&piece)[kPieceBufferSize], const FetchLimits& limits);
-
-// Drops every span from "<" to the next ">" from `text`, in place. The in-tag state carries
-// over from one call to the next, so a tag may span pieces and lines; each fetch starts it
-// afresh.
-void RemoveMarkup(char* text);
-void ResetMarkupState();

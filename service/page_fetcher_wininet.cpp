@@ -14,8 +14,8 @@
 #include <string_view>
 #include <thread>
 
+#include "service/body_reader.h"
 #include "service/page_fetcher.h"
-#include "service/piece_reader.h"
 
 namespace {
 

@@ -1,11 +1,14 @@
 #include "store/account_store.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <stdexcept>
 #include <string_view>
 #include <system_error>
+#include <thread>
 #include <utility>
 
 #include "platform/file.h"
@@ -17,39 +20,30 @@
 
 namespace {
 
-constexpr std::size_t kReadBlockSize = 4096;
-
-std::string ShiftBytes(std::string_view text, int shift) {
-  std::string shifted(text);
-  for (char& c : shifted) c = static_cast<char>(static_cast<unsigned char>(c) + shift);
-  return shifted;
-}
-
-// Cuts one line (without its LF) into a record. Returns false for a line that holds no account.
-bool ParseLine(std::string_view line, AccountRecord& record) {
-  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  if (line.empty()) return false;
-
-  const auto firstComma = line.find(',');
-  record.name = std::string(line.substr(0, firstComma));
-  record.email.clear();
-  record.password.clear();
-  if (firstComma != std::string_view::npos) {
-    const std::string_view rest = line.substr(firstComma + 1);
-    const auto secondComma = rest.find(',');
-    record.email = std::string(rest.substr(0, secondComma));
-    if (secondComma != std::string_view::npos) {
-      record.password = ShiftBytes(rest.substr(secondComma + 1), -kPasswordShift);
-    }
-  }
-  // A nameless account would count as a free slot and be overwritten by the next merge while
-  // its list item stays; list it under its e-mail address instead.
-  if (record.name.empty()) record.name = record.email;
-  return !record.name.empty();
-}
+constexpr std::size_t kFirstReadSize = 64 * 1024;  // a full table's file fits at once
 
 bool Holds(std::string_view text, std::string_view bytes) {
   return text.find_first_of(bytes) != std::string_view::npos;
+}
+
+// Opens `path` for one operation, waiting up to kHeldFileWait while another copy holds it. The
+// other copy lets go between two operations for a moment only, so the file is tried again soon
+// and often; each try costs a few microseconds.
+void OpenWaiting(CFile& file, const std::string& path, CFile::Access access) {
+  constexpr auto kPause = std::chrono::microseconds(100);
+  const auto deadline = std::chrono::steady_clock::now() + kHeldFileWait;
+  for (;;) {
+    try {
+      file.Open(path, access);
+      return;
+    } catch (const CFileException& e) {
+      if (e.Cause() != FileErrorCause::kSharingViolation ||
+          std::chrono::steady_clock::now() + kPause > deadline) {
+        throw;
+      }
+    }
+    std::this_thread::sleep_for(kPause);
+  }
 }
 
 }  // namespace
@@ -96,40 +90,31 @@ AccountStore::AccountStore(std::string path) : m_path(std::move(path)) {}
 
 void AccountStore::Load(AccountTable& table, AccountList& list) const {
   CFile file;
-  file.Open(m_path, CFile::Access::kReadWrite);
+  OpenWaiting(file, m_path, CFile::Access::kReadWrite);
 
-  std::string line;
-  char block[kReadBlockSize];
-  AccountRecord record;
-  bool full = false;
-  // Adds the record of a complete line; false once the table has no room for it.
-  const auto take = [&](std::string_view text) {
-    if (!ParseLine(text, record)) return true;
-    if (table.FirstFree() == kMaxAccounts) return false;
-    table.Add(record.name, record.email, record.password);
-    list.AppendName(record.name);
-    return true;
-  };
-
-  while (!full) {
-    const std::size_t n = file.Read(block, sizeof block);
-    if (n == 0) {
-      if (!take(line)) full = true;
-      break;
-    }
-    std::string_view data(block, n);
-    for (auto end = data.find('\n'); end != std::string_view::npos; end = data.find('\n')) {
-      line.append(data.substr(0, end));
-      data.remove_prefix(end + 1);
-      if (!take(line)) {
-        full = true;
-        break;
+  std::size_t capacity = kFirstReadSize;
+  std::unique_ptr<char[]> bytes(new char[capacity]);
+  std::size_t size = 0;
+  try {
+    for (;;) {
+      if (size == capacity) {
+        std::unique_ptr<char[]> larger(new char[capacity * 2]);
+        std::memcpy(larger.get(), bytes.get(), size);
+        bytes = std::move(larger);
+        capacity *= 2;
       }
-      line.clear();
+      const std::size_t n = file.Read(bytes.get() + size, capacity - size);
+      if (n == 0) break;
+      size += n;
     }
-    line.append(data);
+  } catch (const CFileException&) {
+    // The lines that were read completely still count.
+    const std::string_view read(bytes.get(), size);
+    const auto lastLf = read.rfind('\n');
+    if (lastLf != std::string_view::npos) ParseAccountFile(read.substr(0, lastLf), table, list);
+    throw;
   }
-  if (full) {
+  if (!ParseAccountFile(std::string_view(bytes.get(), size), table, list)) {
     std::cerr << "vexmora: " << m_path << " holds more than " << kMaxAccounts
               << " accounts; only the first " << kMaxAccounts
               << " are loaded, the others stay in the file\n";
@@ -140,8 +125,9 @@ void AccountStore::Load(AccountTable& table, AccountList& list) const {
 void AccountStore::Append(const AccountRecord& record, bool savePassword) const {
   using namespace std::string_view_literals;
   // A "," or LF in the name or e-mail would split the line; a NUL password byte is stored as LF.
+  // A line with neither name nor e-mail holds no account when it is read again.
   if (Holds(record.name, ",\n"sv) || Holds(record.email, ",\n"sv) ||
-      Holds(record.password, "\0"sv)) {
+      Holds(record.password, "\0"sv) || (record.name.empty() && record.email.empty())) {
     throw std::invalid_argument("an account field holds a character the account file cannot keep");
   }
   std::string line = record.name + ',' + record.email + ',';
@@ -149,7 +135,7 @@ void AccountStore::Append(const AccountRecord& record, bool savePassword) const 
   line += "\r\n";
 
   CFile file;
-  file.Open(m_path, CFile::Access::kWriteOnly);
+  OpenWaiting(file, m_path, CFile::Access::kWriteOnly);
   file.Seek(0, CFile::SeekFrom::kEnd);
   file.Write(line.data(), line.size());
   file.Close();

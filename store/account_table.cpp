@@ -16,10 +16,22 @@ const AccountRecord& AccountTable::At(int index) const {
 }
 
 int AccountTable::FirstFree() const {
-  for (int i = 0; i < kMaxAccounts; ++i) {
+  return FirstFreeFrom(0);
+}
+
+int AccountTable::FirstFreeFrom(int from) const {
+  for (int i = from < 0 ? 0 : from; i < kMaxAccounts; ++i) {
     if (m_records[i].name.empty()) return i;
   }
   return kMaxAccounts;
+}
+
+void AccountTable::Fill(int index, std::string_view name, std::string_view email,
+                        std::string_view password) {
+  AccountRecord& record = m_records.at(static_cast<std::size_t>(index));
+  record.name.assign(name);
+  record.email.assign(email);
+  record.password.assign(password);
 }
 
 void AccountTable::Add(const std::string& name, const std::string& email,

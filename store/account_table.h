@@ -2,6 +2,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 
 // One account. An empty `name` marks a free slot; an empty `password` means none is stored.
 struct AccountRecord {
@@ -25,9 +26,14 @@ class AccountTable {
   const AccountRecord& At(int index) const;
   // The lowest index whose name is empty; kMaxAccounts when the table is full.
   int FirstFree() const;
+  // The lowest index from `from` on whose name is empty; kMaxAccounts when there is none.
+  int FirstFreeFrom(int from) const;
   // Writes all three fields into the first free slot. A full table drops the record and says
   // so on standard error.
   void Add(const std::string& name, const std::string& email, const std::string& password);
+  // Writes all three fields into the free slot `index` (from FirstFreeFrom), reusing the
+  // slot's storage; a caller filling many slots keeps its place instead of scanning again.
+  void Fill(int index, std::string_view name, std::string_view email, std::string_view password);
   // Moves the leading run of named records of `pending` into consecutive slots from this
   // table's first free one, appending each name to `list`, and empties their names in
   // `pending`. Records that do not fit are dropped (and reported on standard error).

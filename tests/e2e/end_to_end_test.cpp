@@ -72,6 +72,9 @@ class EndToEndTest : public testing::Test {
     ::setenv("HOME", m_dir.File("home").c_str(), 1);
     ::setenv("XDG_CONFIG_HOME", m_dir.File("config").c_str(), 1);
     ::setenv("XDG_STATE_HOME", m_dir.File("state").c_str(), 1);
+    // ./test.sh runs the headless tests on the offscreen platform; the real program must open
+    // its window on this test's X server.
+    ::unsetenv("QT_QPA_PLATFORM");
     // The browser: a recording xdg-open first on PATH.
     const std::string opener = m_dir.File("bin/xdg-open");
     WriteBytes(opener, "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + m_dir.File("opened.txt") + "'\n");

@@ -1,12 +1,19 @@
 #include "store/account_store.h"
 
 #include <sys/stat.h>
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -100,6 +107,12 @@ TEST_F(AccountStoreTest, AppendRefusesRecordsThatWouldNotReadBack) {
   for (const auto& r : refused) {
     EXPECT_THROW(m_store.Append(r, true), std::invalid_argument) << r.name << "|" << r.email;
   }
+  EXPECT_FALSE(std::filesystem::exists(m_path));
+}
+
+TEST_F(AccountStoreTest, AppendRefusesARecordWithNeitherNameNorEmail) {
+  // Its line would read back as no account at all.
+  EXPECT_THROW(m_store.Append({"", "", "p"}, true), std::invalid_argument);
   EXPECT_FALSE(std::filesystem::exists(m_path));
 }
 
@@ -198,6 +211,94 @@ TEST_F(AccountStoreTest, FileHeldByAnotherCopyFailsLoadAndAppend) {
   EXPECT_TRUE(holder.Release());
   EXPECT_EQ(ReadBytes(m_path), "A,a@x,klm\r\n");
 }
+
+TEST_F(AccountStoreTest, FileHeldForAMomentIsWaitedFor) {
+  WriteBytes(m_path, "A,a@x,klm\r\n");
+  for (int operation = 0; operation < 2; ++operation) {
+    SCOPED_TRACE(operation);
+    HeldFile holder(m_path);
+    std::thread release([&] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+      holder.Release();
+    });
+    try {
+      if (operation == 0) {
+        m_store.Load(m_table, m_list);
+      } else {
+        m_store.Append({"B", "b@x", "abc"}, true);
+      }
+    } catch (const CFileException& e) {
+      ADD_FAILURE() << e.Message();
+    }
+    release.join();
+  }
+  EXPECT_EQ(m_list.names, Names{"A"});
+  EXPECT_EQ(ReadBytes(m_path), "A,a@x,klm\r\nB,b@x,klm\r\n");
+}
+
+// Four copies of the program append at once; each waits its turn for the file. The copies are
+// forked processes, which Windows does not have.
+#ifndef _WIN32
+TEST_F(AccountStoreTest, FourWritersAtOnceAllGetTheirLinesIn) {
+  constexpr int kWriters = 4, kEach = 200;
+  int start[2];
+  ASSERT_EQ(::pipe(start), 0);
+  std::vector<pid_t> writers;
+  for (int w = 0; w < kWriters; ++w) {
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      ::close(start[1]);
+      char go = 0;
+      if (::read(start[0], &go, 1) != 0) ::_exit(3);  // all start when the pipe closes
+      try {
+        for (int i = 0; i < kEach; ++i) {
+          m_store.Append({"w" + std::to_string(w) + "-" + std::to_string(i), "e@x", "abc"}, true);
+        }
+      } catch (...) {
+        ::_exit(1);
+      }
+      ::_exit(0);
+    }
+    writers.push_back(pid);
+  }
+  ::close(start[0]);
+  ::close(start[1]);
+
+  // Bounded: a writer still running after 60 s is stopped and counts as failed.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  for (const pid_t pid : writers) {
+    int status = 0;
+    pid_t done = 0;
+    while ((done = ::waitpid(pid, &status, WNOHANG)) == 0 &&
+           std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    if (done == 0) {
+      ::kill(pid, SIGKILL);
+      ::waitpid(pid, &status, 0);
+    }
+    EXPECT_TRUE(done == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0) << "writer " << pid;
+  }
+
+  const std::string file = ReadBytes(m_path);
+  int next[kWriters] = {};
+  int lines = 0;
+  for (std::size_t at = 0; at < file.size();) {
+    const std::size_t end = file.find("\r\n", at);
+    ASSERT_NE(end, std::string::npos) << "torn line at " << at;
+    const std::string line = file.substr(at, end - at);
+    const int w = line.size() > 1 ? line[1] - '0' : -1;
+    ASSERT_TRUE(line.size() > 1 && line[0] == 'w' && w >= 0 && w < kWriters) << line;
+    EXPECT_EQ(line, "w" + std::to_string(w) + "-" + std::to_string(next[w]) + ",e@x,klm");
+    ++next[w];
+    ++lines;
+    at = end + 2;
+  }
+  EXPECT_EQ(lines, kWriters * kEach);
+  for (int w = 0; w < kWriters; ++w) EXPECT_EQ(next[w], kEach) << "writer " << w;
+}
+#endif
 
 TEST_F(AccountStoreTest, FolderWhereTheFileCannotBeCreated) {
 #ifdef _WIN32  // Windows tells a missing folder as a bad path

@@ -51,6 +51,7 @@ class ModalAnswerer {
     QTimer timer;
     bool busy = false;
     bool answered = false;
+    bool disarmed = false;
     int pollsSinceAnswer = 0;
     std::string caption;
     std::string text;

@@ -1,7 +1,5 @@
 #include "ui/setup/setup_dlg.h"
 
-#include <string_view>
-
 #include "platform/desktop.h"
 #include "platform/message_box.h"
 #include "platform/run_without_freezing.h"
@@ -11,6 +9,9 @@
 #include "store/account_store.h"
 #include "ui/dialogs/data_error_dlg.h"
 #include "ui/dialogs/terms_dlg.h"
+
+#include <string>
+#include <string_view>
 
 namespace {
 
