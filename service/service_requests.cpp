@@ -1,9 +1,5 @@
 #include "service/service_requests.h"
 
-#include <curl/curl.h>
-
-#include <memory>
-#include <new>
 #include <string>
 #include <utility>
 
@@ -27,14 +23,24 @@ namespace {
 std::string g_hostForTests;
 #endif
 
+// Percent-encodes every byte but the unreserved characters of RFC 3986, upper-case hex.
 std::string Encode(const std::string& value) {
-  struct Free {
-    void operator()(char* p) const { curl_free(p); }
-  };
-  const std::unique_ptr<char, Free> encoded(
-      curl_easy_escape(nullptr, value.data(), static_cast<int>(value.size())));
-  if (!encoded) throw std::bad_alloc();
-  return encoded.get();
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string encoded;
+  encoded.reserve(value.size());
+  for (const char ch : value) {
+    const auto c = static_cast<unsigned char>(ch);
+    const bool unreserved = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                            (c >= '0' && c <= '9') || c == '-' || c == '.' || c == '_' || c == '~';
+    if (unreserved) {
+      encoded += ch;
+    } else {
+      encoded += '%';
+      encoded += kHex[c >> 4];
+      encoded += kHex[c & 0xF];
+    }
+  }
+  return encoded;
 }
 
 std::string ServiceUrl(const char* page) {

@@ -1,13 +1,39 @@
 #pragma once
 
+#ifndef _WIN32
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <stdexcept>
 #include <string>
 
 #include "platform/file.h"
 
+#ifdef _WIN32
+// Holds `path` open through CFile until this object ends. Windows refuses a second open of a
+// file opened without sharing whoever asks, so a handle in this process stands for another copy
+// of the program.
+class HeldFile {
+ public:
+  explicit HeldFile(const std::string& path) { m_file.Open(path, CFile::Access::kReadWrite); }
+  HeldFile(const HeldFile&) = delete;
+  HeldFile& operator=(const HeldFile&) = delete;
+
+  // Lets the file go; true when it closed cleanly.
+  bool Release() {
+    try {
+      m_file.Close();
+      return true;
+    } catch (const CFileException&) {
+      return false;
+    }
+  }
+
+ private:
+  CFile m_file;
+};
+#else
 // Another process that holds `path` open through CFile until this object ends, the way a
 // second running copy of the program would.
 class HeldFile {
@@ -59,3 +85,4 @@ class HeldFile {
   int m_release = -1;
   bool m_clean = false;
 };
+#endif

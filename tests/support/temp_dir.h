@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 #include <string>
 
@@ -11,9 +12,19 @@
 class TempDir {
  public:
   TempDir() {
+#ifdef _WIN32
+    std::random_device seed;
+    for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
+      const auto candidate =
+          std::filesystem::temp_directory_path() / ("vexmora-test-" + std::to_string(seed()));
+      if (std::filesystem::create_directory(candidate)) m_path = candidate;
+    }
+    if (m_path.empty()) throw std::runtime_error("no fresh temp folder");
+#else
     std::string pattern = (std::filesystem::temp_directory_path() / "vexmora-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     m_path = pattern;
+#endif
   }
   ~TempDir() {
     std::error_code ignored;
@@ -24,8 +35,12 @@ class TempDir {
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
 
-  const std::filesystem::path& Path() const { return m_path; }
-  std::string File(const std::string& name) const { return (m_path / name).string(); }
+  const std::filesystem::path& Path() const {
+    return m_path;
+  }
+  std::string File(const std::string& name) const {
+    return (m_path / name).string();
+  }
 
  private:
   std::filesystem::path m_path;
