@@ -84,6 +84,8 @@ fi
 
 # --- Tests ---------------------------------------------------------------------------------------
 failed=0
+passed_tests=0
+failed_tests=0
 for exe in "$build"/tests/*/*_tests.exe; do
   name=$(basename "$exe" .exe)
   log="$logs/$name.log"
@@ -92,11 +94,14 @@ for exe in "$build"/tests/*/*_tests.exe; do
   timeout -k 10 180 "$WINELOADER" "$exe" >"$log" 2>&1 </dev/null || status=$?
   if [[ $status -eq 0 ]] && grep -q '^\[  PASSED  \]' "$log" && ! grep -q '^\[  FAILED  \]' "$log"; then
     grep -E '^\[==========\] .* ran|^\[  PASSED  \]' "$log"
+    passed_tests=$((passed_tests + $(sed -n 's/^\[  PASSED  \] \([0-9]*\) test.*/\1/p' "$log")))
   else
     cat "$log"
     [[ $status -eq 124 || $status -eq 137 ]] && echo "$name did not finish within 180 s" >&2
     echo "$name failed (exit status $status)" >&2
     failed=1
+    failed_tests=$((failed_tests + 1))
   fi
 done
+echo "windows: $passed_tests passed, $failed_tests failed"
 exit $failed
