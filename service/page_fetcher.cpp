@@ -1,11 +1,11 @@
 #include "service/page_fetcher.h"
 
 #include <curl/curl.h>
+#include <dlfcn.h>
 
 #include <chrono>
 #include <iostream>
 #include <memory>
-#include <mutex>
 #include <string_view>
 
 namespace {
@@ -17,21 +17,80 @@ constexpr std::size_t kMaxClientText = 1023;
 // Larger blocks than the client's default 16 KiB: fewer calls into the reader for a large page.
 constexpr long kReceiveBlock = 256 * 1024;
 
-struct CurlFree {
-  void operator()(char* p) const { curl_free(p); }
-  void operator()(CURLU* u) const { curl_url_cleanup(u); }
-  void operator()(CURL* c) const { curl_easy_cleanup(c); }
-  void operator()(curl_slist* l) const { curl_slist_free_all(l); }
+// The HTTP library is loaded on the first fetch rather than linked: linking it would load it
+// and the dozens of libraries behind it (TLS, Kerberos, LDAP, SSH, ...) at every start of the
+// program, before any window shows.
+struct CurlApi {
+  decltype(&curl_global_init) globalInit = nullptr;
+  decltype(&curl_easy_strerror) easyStrerror = nullptr;
+  decltype(&curl_free) free = nullptr;
+  decltype(&curl_url) url = nullptr;
+  decltype(&curl_url_set) urlSet = nullptr;
+  decltype(&curl_url_get) urlGet = nullptr;
+  decltype(&curl_url_cleanup) urlCleanup = nullptr;
+  decltype(&curl_easy_init) easyInit = nullptr;
+  decltype(&curl_easy_cleanup) easyCleanup = nullptr;
+  decltype(&curl_easy_setopt) easySetopt = nullptr;
+  decltype(&curl_easy_perform) easyPerform = nullptr;
+  decltype(&curl_easy_getinfo) easyGetinfo = nullptr;
+  decltype(&curl_slist_append) slistAppend = nullptr;
+  decltype(&curl_slist_free_all) slistFreeAll = nullptr;
 };
-using CurlText = std::unique_ptr<char, CurlFree>;
 
-void InitCurlOnce() {
-  static const CURLcode result = curl_global_init(CURL_GLOBAL_DEFAULT);
+template <typename Function>
+bool Resolve(void* library, const char* name, Function& into) {
+  into = reinterpret_cast<Function>(dlsym(library, name));
+  return into != nullptr;
+}
+
+CurlApi LoadCurl() {
+  void* library = dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
+  if (library == nullptr) {
+    const char* why = dlerror();
+    throw HttpClientError(std::string("Could not load the HTTP client library: ") +
+                          (why != nullptr ? why : "libcurl.so.4"));
+  }
+  CurlApi api;
+  const bool complete = Resolve(library, "curl_global_init", api.globalInit) &&
+                        Resolve(library, "curl_easy_strerror", api.easyStrerror) &&
+                        Resolve(library, "curl_free", api.free) &&
+                        Resolve(library, "curl_url", api.url) &&
+                        Resolve(library, "curl_url_set", api.urlSet) &&
+                        Resolve(library, "curl_url_get", api.urlGet) &&
+                        Resolve(library, "curl_url_cleanup", api.urlCleanup) &&
+                        Resolve(library, "curl_easy_init", api.easyInit) &&
+                        Resolve(library, "curl_easy_cleanup", api.easyCleanup) &&
+                        Resolve(library, "curl_easy_setopt", api.easySetopt) &&
+                        Resolve(library, "curl_easy_perform", api.easyPerform) &&
+                        Resolve(library, "curl_easy_getinfo", api.easyGetinfo) &&
+                        Resolve(library, "curl_slist_append", api.slistAppend) &&
+                        Resolve(library, "curl_slist_free_all", api.slistFreeAll);
+  if (!complete) {
+    dlclose(library);
+    throw HttpClientError("Could not load the HTTP client library: it lacks a function.");
+  }
+  const CURLcode result = api.globalInit(CURL_GLOBAL_DEFAULT);
   if (result != CURLE_OK) {
     throw HttpClientError(std::string("Could not start the HTTP client: ") +
-                          curl_easy_strerror(result));
+                          api.easyStrerror(result));
   }
+  return api;  // the library stays loaded for the process's life
 }
+
+// The loaded library: the first call loads and starts it, and tries again on a later call if
+// that failed.
+const CurlApi& Curl() {
+  static const CurlApi api = LoadCurl();
+  return api;
+}
+
+struct CurlFree {
+  void operator()(char* p) const { Curl().free(p); }
+  void operator()(CURLU* u) const { Curl().urlCleanup(u); }
+  void operator()(CURL* c) const { Curl().easyCleanup(c); }
+  void operator()(curl_slist* l) const { Curl().slistFreeAll(l); }
+};
+using CurlText = std::unique_ptr<char, CurlFree>;
 
 bool IsUnsafeInPath(unsigned char c) {
   return c <= 0x20 || c >= 0x7F ||
@@ -47,14 +106,15 @@ ParsedUrl ParseHttpUrl(const std::string& url) {
   const auto queryAt = url.find('?');
   const std::string beforeQuery = url.substr(0, queryAt);
 
-  ParsedUrl parsed(curl_url());
-  if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, beforeQuery.c_str(),
-                              CURLU_URLENCODE | CURLU_NON_SUPPORT_SCHEME) != CURLUE_OK) {
+  const CurlApi& curl = Curl();
+  ParsedUrl parsed(curl.url());
+  if (!parsed || curl.urlSet(parsed.get(), CURLUPART_URL, beforeQuery.c_str(),
+                             CURLU_URLENCODE | CURLU_NON_SUPPORT_SCHEME) != CURLUE_OK) {
     return nullptr;
   }
   const auto part = [&](CURLUPart which) -> std::string {
     char* raw = nullptr;
-    if (curl_url_get(parsed.get(), which, &raw, 0) != CURLUE_OK || raw == nullptr) return {};
+    if (curl.urlGet(parsed.get(), which, &raw, 0) != CURLUE_OK || raw == nullptr) return {};
     return CurlText(raw).get();
   };
   const std::string host = part(CURLUPART_HOST);
@@ -76,10 +136,10 @@ ParsedUrl ParseHttpUrl(const std::string& url) {
     }
   }
   if (object.empty()) object = "/";
-  if (curl_url_set(parsed.get(), CURLUPART_PATH, object.c_str(), 0) != CURLUE_OK) return nullptr;
+  if (curl.urlSet(parsed.get(), CURLUPART_PATH, object.c_str(), 0) != CURLUE_OK) return nullptr;
   if (queryAt != std::string::npos) {
     const std::string query = url.substr(queryAt + 1);
-    if (curl_url_set(parsed.get(), CURLUPART_QUERY, query.c_str(), 0) != CURLUE_OK) {
+    if (curl.urlSet(parsed.get(), CURLUPART_QUERY, query.c_str(), 0) != CURLUE_OK) {
       return nullptr;
     }
     object += "?" + query;
@@ -122,7 +182,7 @@ size_t OnBody(char* data, size_t size, size_t count, void* context) {
   const size_t n = size * count;
   if (transfer.received == 0) {
     long status = 0;
-    curl_easy_getinfo(transfer.curl, CURLINFO_RESPONSE_CODE, &status);
+    Curl().easyGetinfo(transfer.curl, CURLINFO_RESPONSE_CODE, &status);
     // No reason to read an error page we are not going to use.
     if (status < 200 || status > 299) {
       transfer.refusedStatus = status;
@@ -151,8 +211,8 @@ Page FetchPage(std::string url, char (&piece)[kPieceBufferSize]) {
 }
 
 Page FetchPage(std::string url, char (&piece)[kPieceBufferSize], const FetchLimits& limits) {
-  InitCurlOnce();
-  std::unique_ptr<CURL, CurlFree> curl(curl_easy_init());
+  const CurlApi& api = Curl();
+  std::unique_ptr<CURL, CurlFree> curl(api.easyInit());
   if (!curl) throw HttpClientError("Could not create an HTTP client.");
 
   const ParsedUrl target = ParseHttpUrl(url);
@@ -168,38 +228,38 @@ Page FetchPage(std::string url, char (&piece)[kPieceBufferSize], const FetchLimi
   transfer.idleLimit = limits.idleTimeout;
   char errorText[CURL_ERROR_SIZE] = {};
 
-  std::unique_ptr<curl_slist, CurlFree> headers(curl_slist_append(nullptr, "Accept: text/*"));
+  std::unique_ptr<curl_slist, CurlFree> headers(api.slistAppend(nullptr, "Accept: text/*"));
   if (!headers) throw HttpClientError("Could not create an HTTP client.");
   CURL* c = curl.get();
   const CURLcode setup[] = {
       // A parsed URL goes out as it stands: the client does not read the query again.
-      curl_easy_setopt(c, CURLOPT_CURLU, target.get()),
-      curl_easy_setopt(c, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0)),
-      curl_easy_setopt(c, CURLOPT_USERAGENT, kUserAgent),
-      curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers.get()),
-      curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 0L),
-      curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http"),
-      curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L),
-      curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS,
-                       static_cast<long>(limits.connectTimeout.count())),
-      curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L),
-      curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &OnProgress),
-      curl_easy_setopt(c, CURLOPT_XFERINFODATA, &transfer),
-      curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errorText),
-      curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &OnBody),
-      curl_easy_setopt(c, CURLOPT_WRITEDATA, &transfer),
-      curl_easy_setopt(c, CURLOPT_BUFFERSIZE, kReceiveBlock),
+      api.easySetopt(c, CURLOPT_CURLU, target.get()),
+      api.easySetopt(c, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0)),
+      api.easySetopt(c, CURLOPT_USERAGENT, kUserAgent),
+      api.easySetopt(c, CURLOPT_HTTPHEADER, headers.get()),
+      api.easySetopt(c, CURLOPT_FOLLOWLOCATION, 0L),
+      api.easySetopt(c, CURLOPT_PROTOCOLS_STR, "http"),
+      api.easySetopt(c, CURLOPT_NOSIGNAL, 1L),
+      api.easySetopt(c, CURLOPT_CONNECTTIMEOUT_MS,
+                     static_cast<long>(limits.connectTimeout.count())),
+      api.easySetopt(c, CURLOPT_NOPROGRESS, 0L),
+      api.easySetopt(c, CURLOPT_XFERINFOFUNCTION, &OnProgress),
+      api.easySetopt(c, CURLOPT_XFERINFODATA, &transfer),
+      api.easySetopt(c, CURLOPT_ERRORBUFFER, errorText),
+      api.easySetopt(c, CURLOPT_WRITEFUNCTION, &OnBody),
+      api.easySetopt(c, CURLOPT_WRITEDATA, &transfer),
+      api.easySetopt(c, CURLOPT_BUFFERSIZE, kReceiveBlock),
   };
   for (const CURLcode result : setup) {
     if (result != CURLE_OK) {
       throw HttpClientError(std::string("Could not set up the HTTP client: ") +
-                            curl_easy_strerror(result));
+                            api.easyStrerror(result));
     }
   }
 
-  const CURLcode result = curl_easy_perform(c);
+  const CURLcode result = api.easyPerform(c);
   long status = 0;
-  curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
+  api.easyGetinfo(c, CURLINFO_RESPONSE_CODE, &status);
   const bool statusRefused = transfer.refusedStatus != 0 || status < 200 || status > 299;
   if (transfer.tooLarge) {
     return Failed(status, result,
@@ -210,7 +270,7 @@ Page FetchPage(std::string url, char (&piece)[kPieceBufferSize], const FetchLimi
                   "No data arrived for " + std::to_string(limits.idleTimeout.count()) + " ms.");
   }
   if (result != CURLE_OK && transfer.refusedStatus == 0) {
-    return Failed(status, result, errorText[0] != '\0' ? errorText : curl_easy_strerror(result));
+    return Failed(status, result, errorText[0] != '\0' ? errorText : api.easyStrerror(result));
   }
   if (statusRefused) {
     return Failed(status, status,

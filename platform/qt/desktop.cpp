@@ -1,6 +1,8 @@
 #include "platform/desktop.h"
 
 #include <canberra.h>
+#include <dlfcn.h>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
@@ -50,14 +52,28 @@ void PlayInformationSound() {
     return;
   }
   // The desktop's sound theme has the sound for this event; a desktop without a sound server
-  // or theme gets the toolkit's beep.
-  static ca_context* const context = [] {
+  // or theme, or without the sound library, gets the toolkit's beep. The library is loaded on
+  // the first sound: linking it would load it and its codecs at every start.
+  struct SoundLibrary {
+    decltype(&ca_context_play) play = nullptr;
+    ca_context* context = nullptr;
+  };
+  static const SoundLibrary sound = [] {
+    SoundLibrary loaded;
+    void* library = dlopen("libcanberra.so.0", RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) return loaded;
+    const auto create =
+        reinterpret_cast<decltype(&ca_context_create)>(dlsym(library, "ca_context_create"));
+    loaded.play = reinterpret_cast<decltype(&ca_context_play)>(dlsym(library, "ca_context_play"));
     ca_context* made = nullptr;
-    return ca_context_create(&made) == CA_SUCCESS ? made : nullptr;
+    if (create != nullptr && loaded.play != nullptr && create(&made) == CA_SUCCESS) {
+      loaded.context = made;
+    }
+    return loaded;  // the library stays loaded for the process's life
   }();
-  if (context != nullptr &&
-      ca_context_play(context, 0, CA_PROP_EVENT_ID, "dialog-information", CA_PROP_EVENT_DESCRIPTION,
-                      "New address created", nullptr) == CA_SUCCESS) {
+  if (sound.context != nullptr &&
+      sound.play(sound.context, 0, CA_PROP_EVENT_ID, "dialog-information",
+                 CA_PROP_EVENT_DESCRIPTION, "New address created", nullptr) == CA_SUCCESS) {
     return;
   }
   QApplication::beep();
