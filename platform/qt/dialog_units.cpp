@@ -11,8 +11,8 @@
 #include <climits>
 #include <cmath>
 #include <map>
-#include <utility>
 #include <string>
+#include <utility>
 
 #include "platform/qt/dialog_font.h"
 #include "platform/qt/text.h"
@@ -105,12 +105,20 @@ DialogBaseUnits LayoutUnitsOf(const DialogTemplate& dialogTemplate, const QFont&
   const DialogBaseUnits base = BaseUnitsOf(font);
   const QStyle& style = *QApplication::style();
   DialogBaseUnits units = base;
+  const auto& controls = dialogTemplate.controls;
+  const auto fits = [&](const ControlTemplate& control) {
+    return TextFits(control, font, style, units);
+  };
+  // The control that did not fit at one step most likely does not fit at the next either, so
+  // it is tried first: a step that fails then costs one measurement instead of a pass over
+  // every control before it. Whether all fit does not depend on the order.
+  auto lastMisfit = controls.end();
   for (double factor = 1.0; factor <= kMostWidening; factor += kWideningStep) {
     units.cx = base.cx * factor;
-    const bool allFit = std::all_of(
-        dialogTemplate.controls.begin(), dialogTemplate.controls.end(),
-        [&](const ControlTemplate& control) { return TextFits(control, font, style, units); });
-    if (allFit) return units;
+    if (lastMisfit != controls.end() && !fits(*lastMisfit)) continue;
+    const auto misfit = std::find_if_not(controls.begin(), controls.end(), fits);
+    if (misfit == controls.end()) return units;
+    lastMisfit = misfit;
   }
   return base;  // nothing helps: keep the font's own units and let the check report it
 }
