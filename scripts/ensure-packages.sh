@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing need, when any is missing.
-# Sourced or run by run.sh and test.sh; quiet when everything is present.
+# Installs the Debian packages that building, running and testing need, when any is missing;
+# with package names as arguments, those instead. Run by run.sh, test.sh and
+# windows-tests.sh; quiet when everything is present.
 set -euo pipefail
 
-packages=(
+packages=("$@")
+[[ ${#packages[@]} -gt 0 ]] || packages=(
   g++ cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-qpa-plugins
@@ -33,5 +35,6 @@ if [[ $(id -u) -ne 0 ]]; then
 fi
 echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
-"${sudo_cmd[@]}" apt-get update -qq
-"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+"${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=600 update -qq
+"${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends \
+  "${missing[@]}"

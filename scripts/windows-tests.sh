@@ -17,30 +17,7 @@ packages=(
   xvfb xauth
 )
 
-installed() {
-  local status
-  status=$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null || true)
-  [[ "$status" == "install ok installed" ]]
-}
-
-missing=()
-for p in "${packages[@]}"; do installed "$p" || missing+=("$p"); done
-if [[ ${#missing[@]} -gt 0 ]]; then
-  if ! command -v apt-get >/dev/null 2>&1; then
-    echo "Missing packages: ${missing[*]}; this script installs them only on Debian." >&2
-    exit 1
-  fi
-  sudo_cmd=()
-  if [[ $(id -u) -ne 0 ]]; then
-    command -v sudo >/dev/null 2>&1 || { echo "Need root or sudo to install: ${missing[*]}" >&2; exit 1; }
-    sudo_cmd=(sudo)
-  fi
-  echo "Installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  "${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=600 update -qq
-  "${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends \
-    "${missing[@]}" >/dev/null
-fi
+bash scripts/ensure-packages.sh "${packages[@]}"
 [[ "${1:-}" == "--install-only" ]] && exit 0
 
 # --- Builds ---------------------------------------------------------------------------------------

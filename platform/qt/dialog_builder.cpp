@@ -1,24 +1,16 @@
 #include "platform/qt/dialog_builder.h"
 
-#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFontDatabase>
-#include <QFontInfo>
 #include <QFontMetrics>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStyle>
-#include <QTextBoundaryFinder>
-#include <QValidator>
 #include <QWidget>
 #include <algorithm>
-#include <climits>
-#include <cmath>
 #include <string>
 
 #include "platform/qt/text.h"
