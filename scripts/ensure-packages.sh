@@ -11,7 +11,7 @@ packages=("$@")
   qt6-base-dev qt6-qpa-plugins
   libcurl4-openssl-dev libcpp-httplib-dev
   fonts-dejavu-core xdg-utils
-  libcanberra-dev
+  libcanberra-dev libfontconfig-dev
   xvfb xauth openbox xdotool xclip x11-utils
   nlohmann-json3-dev
   desktop-file-utils appstream lintian dpkg-dev file
