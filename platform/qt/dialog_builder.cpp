@@ -1,17 +1,22 @@
 #include "platform/qt/dialog_builder.h"
 
+#include <QBuffer>
 #include <QButtonGroup>
+#include <QByteArray>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QImage>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QWidget>
 #include <algorithm>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "platform/qt/text.h"
 #include "platform/resource_table.h"
@@ -113,15 +118,29 @@ void Connect(QWidget* widget, const ControlTemplate& control,
 }  // namespace
 
 QIcon ProgramIconImages(int iconId) {
-  QIcon icon;
-  if (const IconResource* resource = FindIcon(iconId)) {
-    for (const IconImage& image : resource->images) {
-      QImage decoded;
-      if (decoded.loadFromData(image.png.data(), static_cast<int>(image.png.size()), "PNG")) {
-        icon.addPixmap(QPixmap::fromImage(decoded));
+  // Decoded once per icon: a dialog sets its icon as the large and the small one, and the
+  // About box shows it again. The images outlive the toolkit session, so no pixmaps are kept.
+  static auto* const decoded = new std::map<int, std::vector<QImage>>;
+  auto found = decoded->find(iconId);
+  if (found == decoded->end()) {
+    std::vector<QImage> images;
+    if (const IconResource* resource = FindIcon(iconId)) {
+      for (const IconImage& image : resource->images) {
+        QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(image.png.data()),
+                                                   static_cast<qsizetype>(image.png.size()));
+        QBuffer buffer(&bytes);
+        // The format is known: without this the reader first asks every image plugin whether
+        // it recognises the bytes, loading each plugin and its codec library to do so.
+        QImageReader reader(&buffer, "png");
+        reader.setAutoDetectImageFormat(false);
+        QImage read = reader.read();
+        if (!read.isNull()) images.push_back(std::move(read));
       }
     }
+    found = decoded->emplace(iconId, std::move(images)).first;
   }
+  QIcon icon;
+  for (const QImage& image : found->second) icon.addPixmap(QPixmap::fromImage(image));
   return icon;
 }
 

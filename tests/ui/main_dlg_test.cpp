@@ -168,7 +168,9 @@ TEST_F(MainDlgTest, AFreshStartCreatesTheFileAndOpensWithFwdMarked) {
     EXPECT_TRUE(Find<QRadioButton>(window, IDC_PREFIX_FWD)->isChecked());
     ExpectStates(window, false, false);
     EXPECT_EQ(window.focusWidget(), Find(window, IDC_ACCOUNT));
-    EXPECT_FALSE(window.windowIcon().isNull());
+    // The window icon carries every image of icon 128, for the desktop to pick from.
+    const QList<QSize> iconSizes = window.windowIcon().availableSizes();
+    EXPECT_EQ(iconSizes, (QList<QSize>{{16, 16}, {32, 32}, {48, 48}, {64, 64}}));
     ASSERT_NE(m_dlg.GetSystemMenu(), nullptr);
     EXPECT_EQ(m_dlg.GetSystemMenu()->ItemCount(), 2);  // a separator and the About item
 
